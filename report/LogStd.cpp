@@ -1,0 +1,237 @@
+#include "report/LogStd.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <mutex>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "platform/module_path.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The entry block, one placeholder each for background colour, text colour,
+// label and message. Lines end in CR LF; on disk each LF gains another CR.
+constexpr std::string_view kEntryTemplate =
+    "<div style='text-align:center'>\r\n"
+    "  <table style='background:#A4FDB6;border:1px solid #000000;width:800px' "
+    "cellpadding='1px' cellspacing='1px'>\r\n"
+    "    <tr>\r\n"
+    "      <td style='width:800px;word-break:break-all;text-align:Left;background-color:%s;"
+    "color:%s;font-size:15px;font-weight:bold;border:1px solid #000000;padding:2px' >\r\n"
+    "        %s%s      </td>\r\n"
+    "    </tr>\r\n"
+    "  </table>\r\n"
+    "</div><p>\r\n";
+
+// Process-wide state of the report.
+struct ReportState {
+  CString moduleDirectory;     // ends in '/', empty until found
+  bool checkLogFolder = true;  // cleared by the first GetReportPath
+  CString logFolder;           // chosen by the first GetReportPath
+  ReportListener listener;
+};
+
+ReportState& State() {
+  static ReportState state;
+  return state;
+}
+
+std::recursive_mutex& ReportLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+CString GetModuleDirectory() {
+  CString& cache = State().moduleDirectory;
+  if (cache.empty()) {
+    const CString exe = platform::ModuleFileName();
+    const std::size_t slash = exe.rfind('/');
+    if (slash != CString::npos) cache = exe.substr(0, slash + 1);
+  }
+  return cache;
+}
+
+bool IsWritableFolder(const CString& folder) {
+  std::error_code ec;
+  return fs::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// $XDG_STATE_HOME/zembra-tool/Log/, by default ~/.local/state/zembra-tool/Log/.
+CString FallbackLogFolder() {
+  fs::path base;
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
+    base = state;
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    base = fs::path(home) / ".local" / "state";
+  } else {
+    return {};
+  }
+  const fs::path folder = base / "zembra-tool" / "Log";
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  return folder.string() + "/";
+}
+
+CString ChooseLogFolder() {
+  const CString beside = GetModuleDirectory() + "Log/";
+  std::error_code ec;
+  if (!fs::exists(beside, ec)) fs::create_directory(beside, ec);
+  if (IsWritableFolder(beside)) return beside;
+  const CString fallback = FallbackLogFolder();
+  return !fallback.empty() && IsWritableFolder(fallback) ? fallback : beside;
+}
+
+void AppendDecimal(CString& out, std::int32_t value) { out += std::to_string(value); }
+
+void AppendFloat(CString& out, double value) {
+  char buffer[64];
+  const double narrowed = static_cast<float>(value);
+  const int length = std::snprintf(buffer, sizeof buffer, "%f", narrowed);
+  if (length < static_cast<int>(sizeof buffer)) {
+    out.append(buffer, static_cast<std::size_t>(length));
+  } else {  // huge values need more room
+    CString wide(static_cast<std::size_t>(length), '\0');
+    std::snprintf(wide.data(), wide.size() + 1, "%f", narrowed);
+    out += wide;
+  }
+}
+
+CString EscapeHtml(const CString& text) {
+  CString out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string_view ReportEntryTemplate() { return kEntryTemplate; }
+
+CString BuildReportMessage(const char* format, std::span<const ReportArg> args) {
+  CString message;
+  std::size_t next = 0;
+  for (const char* p = format; p != nullptr && *p != '\0'; ++p) {
+    if (*p != '%') {
+      message += *p;
+      continue;
+    }
+    const char conversion = p[1];
+    if (conversion != 'd' && conversion != 's' && conversion != 'f') continue;  // drop the '%'
+    ++p;
+    if (next >= args.size()) continue;
+    const auto& value = args[next++].value();
+    if (conversion == 'd' && std::holds_alternative<std::int32_t>(value)) {
+      AppendDecimal(message, std::get<std::int32_t>(value));
+    } else if (conversion == 's' && std::holds_alternative<const char*>(value)) {
+      message += std::get<const char*>(value);
+    } else if (conversion == 'f' && std::holds_alternative<double>(value)) {
+      AppendFloat(message, std::get<double>(value));
+    }
+  }
+  return message;
+}
+
+CString BuildReportBlock(std::int32_t level, const CString& message) {
+  std::string_view background = "#ffffff", color = "#000000", label = "Record:";
+  if (level == CLogStd::LevelError) {
+    background = "#ff0000", color = "#ffffff", label = "Error:";
+  } else if (level == CLogStd::LevelWarning) {
+    background = "#FFE645", color = "#000000", label = "Warning:";
+  }
+  const CString escaped = EscapeHtml(message);
+  const std::string_view fills[] = {background, color, label, escaped};
+  CString text;
+  std::size_t fill = 0;
+  for (std::size_t i = 0; i < kEntryTemplate.size(); ++i) {
+    if (kEntryTemplate.compare(i, 2, "%s") == 0 && fill < std::size(fills)) {
+      text += fills[fill++];
+      ++i;
+    } else {
+      text += kEntryTemplate[i];
+    }
+  }
+  // The report is a text-mode file: each line feed reaches the disk as CR LF.
+  CString onDisk;
+  onDisk.reserve(text.size() + 16);
+  for (char c : text) {
+    if (c == '\n') onDisk += '\r';
+    onDisk += c;
+  }
+  return onDisk;
+}
+
+CLogStd::CLogStd(std::int32_t line, std::int32_t level)
+    : m_strFile("./ExcelReader/source/flashInfoReader"), m_nLine(line), m_nLevel(level) {}
+
+CLogStd::~CLogStd() = default;
+
+void CLogStd::WriteText(const char* message) {
+  WriteEntry(GetReportPath(), message != nullptr ? message : "");
+}
+
+CString CLogStd::GetReportPath() {
+  ReportState& state = State();
+  if (state.checkLogFolder) {
+    state.checkLogFolder = false;
+    state.logFolder = ChooseLogFolder();
+  }
+  const CString folder = state.logFolder.empty() ? GetModuleDirectory() + "Log/" : state.logFolder;
+  int year = 0, month = 0, day = 0;
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (now != static_cast<std::time_t>(-1) && localtime_r(&now, &local) != nullptr) {
+    year = local.tm_year + 1900;
+    month = local.tm_mon + 1;
+    day = local.tm_mday;
+  }
+  char name[64];
+  std::snprintf(name, sizeof name, "%.4d-%.2d-%.2d.log.html", year, month, day);
+  return folder + name;
+}
+
+void CLogStd::WriteEntry(const CString& path, const CString& message) {
+  const CString block = BuildReportBlock(m_nLevel, message);
+  {
+    std::lock_guard<std::recursive_mutex> guard(ReportLock());
+    if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+      std::fwrite(block.data(), 1, block.size(), file);
+      std::fclose(file);
+    }
+  }
+  if (State().listener) State().listener(m_nLevel, message);
+}
+
+ReportListener SetReportListener(ReportListener listener) {
+  return std::exchange(State().listener, std::move(listener));
+}
+
+namespace report_testing {
+void ResetReportState(const CString& moduleDirectory) {
+  ReportState& state = State();
+  state.moduleDirectory = moduleDirectory;
+  state.checkLogFolder = true;
+  state.logFolder.clear();
+}
+}  // namespace report_testing
