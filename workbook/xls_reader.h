@@ -1,0 +1,13 @@
+#pragma once
+// .xls: BIFF8 (Excel 97 to 2003) and BIFF5/7 (Excel 5 and 95) workbooks in
+// an OLE2 compound file.
+#include <memory>
+#include <string>
+
+#include "workbook/workbook.h"
+
+namespace workbook {
+
+std::unique_ptr<Workbook> OpenXls(const std::string& path);
+
+}  // namespace workbook

@@ -1,0 +1,142 @@
+#include "workbook/xml_stream.h"
+
+#include <cstring>
+#include <exception>
+#include <utility>
+
+#include "workbook/error.h"
+
+namespace workbook {
+namespace {
+constexpr char kSeparator = ' ';
+}  // namespace
+
+void SplitXmlName(const char* name, std::string_view& ns, std::string_view& local) {
+  const char* sep = std::strrchr(name, kSeparator);
+  if (sep == nullptr) {
+    ns = {};
+    local = name;
+  } else {
+    ns = std::string_view(name, static_cast<std::size_t>(sep - name));
+    local = sep + 1;
+  }
+}
+
+const char* XmlAttributes::Get(std::string_view local, std::string_view ns) const {
+  for (const char** a = atts_; a != nullptr && a[0] != nullptr; a += 2) {
+    std::string_view attrNs, attrLocal;
+    SplitXmlName(a[0], attrNs, attrLocal);
+    if (attrLocal == local && (ns.empty() || attrNs == ns)) return a[1];
+  }
+  return nullptr;
+}
+
+XmlStream::XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler)
+    : member_(std::move(member)),
+      handler_(handler),
+      parser_(XML_ParserCreateNS(nullptr, kSeparator)),
+      buffer_(new char[kChunk]) {
+  if (parser_ == nullptr) throw std::bad_alloc();
+  XML_SetUserData(parser_, this);
+  XML_SetElementHandler(parser_, &XmlStream::OnStart, &XmlStream::OnEnd);
+  XML_SetCharacterDataHandler(parser_, &XmlStream::OnText);
+  XML_SetStartDoctypeDeclHandler(parser_, &XmlStream::OnDoctype);
+  XML_SetEntityDeclHandler(parser_, &XmlStream::OnEntity);
+  XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+XmlStream::~XmlStream() { XML_ParserFree(parser_); }
+
+std::string XmlStream::Where() const {
+  return "part '" + member_->name() + "', line " +
+         std::to_string(XML_GetCurrentLineNumber(parser_)) + ", column " +
+         std::to_string(XML_GetCurrentColumnNumber(parser_) + 1);
+}
+
+void XmlStream::Fail(const std::string& why) const {
+  throw Error(Error::Kind::Damaged, why + " (" + Where() + ")");
+}
+
+void XmlStream::Trap(std::exception_ptr error) {
+  // Expat is C: an exception must not unwind through it. It is kept, the
+  // parser stopped, and the exception rethrown once expat has returned.
+  try {
+    std::rethrow_exception(error);
+  } catch (const Error& e) {
+    Trap(e.kind(), e.what());
+    return;
+  } catch (...) {
+  }
+  if (!pending_) pending_ = error;
+  XML_StopParser(parser_, XML_FALSE);
+}
+
+void XmlStream::Trap(Error::Kind kind, const std::string& why) {
+  if (!pending_) pending_ = std::make_exception_ptr(Error(kind, why + " (" + Where() + ")"));
+  XML_StopParser(parser_, XML_FALSE);
+}
+
+bool XmlStream::Pump() {
+  if (done_) return false;
+  const std::size_t n = member_->Read(buffer_.get(), kChunk);
+  const bool last = n == 0;
+  const XML_Status status =
+      XML_Parse(parser_, buffer_.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE);
+  if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+  if (status != XML_STATUS_OK) {
+    Fail(std::string("the XML is not well-formed: ") + XML_ErrorString(XML_GetErrorCode(parser_)));
+  }
+  if (last) done_ = true;
+  return !done_;
+}
+
+void XmlStream::OnStart(void* self, const XML_Char* name, const XML_Char** atts) {
+  auto* s = static_cast<XmlStream*>(self);
+  if (++s->depth_ > kMaxDepth) {
+    s->Trap(Error::Kind::Damaged,
+            "elements are nested more than " + std::to_string(kMaxDepth) + " deep");
+    return;
+  }
+  std::string_view ns, local;
+  SplitXmlName(name, ns, local);
+  try {
+    s->handler_.StartElement(ns, local, XmlAttributes(atts));
+  } catch (...) {
+    s->Trap(std::current_exception());
+  }
+}
+
+void XmlStream::OnEnd(void* self, const XML_Char* name) {
+  auto* s = static_cast<XmlStream*>(self);
+  --s->depth_;
+  std::string_view ns, local;
+  SplitXmlName(name, ns, local);
+  try {
+    s->handler_.EndElement(ns, local);
+  } catch (...) {
+    s->Trap(std::current_exception());
+  }
+}
+
+void XmlStream::OnText(void* self, const XML_Char* text, int length) {
+  auto* s = static_cast<XmlStream*>(self);
+  try {
+    s->handler_.Text(std::string_view(text, static_cast<std::size_t>(length)));
+  } catch (...) {
+    s->Trap(std::current_exception());
+  }
+}
+
+void XmlStream::OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+  auto* s = static_cast<XmlStream*>(self);
+  s->Trap(Error::Kind::Damaged,
+          "a document type declaration (DTD) is not allowed in a workbook part");
+}
+
+void XmlStream::OnEntity(void* self, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                         const XML_Char*, const XML_Char*, const XML_Char*) {
+  auto* s = static_cast<XmlStream*>(self);
+  s->Trap(Error::Kind::Damaged, "an entity declaration is not allowed in a workbook part");
+}
+
+}  // namespace workbook

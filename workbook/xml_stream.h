@@ -1,0 +1,83 @@
+#pragma once
+// A hardened streaming XML parser (expat) over one ZIP member. Element and
+// attribute names reach the handler as local names with their namespace
+// URI. A document type declaration is refused outright (so no entity is ever
+// declared or expanded, and nothing external is loaded), nesting is capped,
+// and every failure names the part, line and column.
+#include <expat.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "workbook/error.h"
+#include "workbook/zip_archive.h"
+
+namespace workbook {
+
+// The attributes of one element, as expat gives them.
+class XmlAttributes {
+ public:
+  explicit XmlAttributes(const char** atts) : atts_(atts) {}
+  // The value of the attribute with this local name (any namespace, or the
+  // given one when ns is not empty); null when absent.
+  const char* Get(std::string_view local, std::string_view ns = {}) const;
+
+ private:
+  const char** atts_;
+};
+
+class XmlHandler {
+ public:
+  virtual ~XmlHandler() = default;
+  virtual void StartElement(std::string_view ns, std::string_view local,
+                            const XmlAttributes& attributes) = 0;
+  virtual void EndElement(std::string_view ns, std::string_view local) = 0;
+  virtual void Text(std::string_view) {}
+};
+
+class XmlStream {
+ public:
+  static constexpr int kMaxDepth = 256;
+  static constexpr std::size_t kChunk = 64 * 1024;
+
+  XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler);
+  ~XmlStream();
+  XmlStream(const XmlStream&) = delete;
+  XmlStream& operator=(const XmlStream&) = delete;
+
+  // Parses the next chunk; false once the whole document has been parsed.
+  bool Pump();
+  void ParseAll() {
+    while (Pump()) {
+    }
+  }
+  // "part 'xl/worksheets/sheet1.xml', line 3, column 17"
+  std::string Where() const;
+  // Ends parsing from inside a handler with a Damaged error saying why.
+  [[noreturn]] void Fail(const std::string& why) const;
+
+ private:
+  void Trap(std::exception_ptr error);
+  void Trap(Error::Kind kind, const std::string& why);
+  static void OnStart(void* self, const XML_Char* name, const XML_Char** atts);
+  static void OnEnd(void* self, const XML_Char* name);
+  static void OnText(void* self, const XML_Char* text, int length);
+  static void OnDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int);
+  static void OnEntity(void* self, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                       const XML_Char*, const XML_Char*, const XML_Char*);
+
+  std::unique_ptr<ZipMember> member_;
+  XmlHandler& handler_;
+  XML_Parser parser_;
+  int depth_ = 0;
+  bool done_ = false;
+  std::exception_ptr pending_;
+  std::unique_ptr<char[]> buffer_;
+};
+
+// Splits an expat name "uri local" into its namespace and local name.
+void SplitXmlName(const char* name, std::string_view& ns, std::string_view& local);
+
+}  // namespace workbook
