@@ -4,7 +4,9 @@
 #include <charconv>
 #include <cstdlib>
 #include <deque>
+#include <exception>
 #include <map>
+#include <utility>
 
 #include "workbook/error.h"
 #include "workbook/number_formats.h"
@@ -381,15 +383,14 @@ class XlsxSheetCursor : public SheetCursor {
     stream_ = package.OpenXml(part, handler_);
     handler_.stream = stream_.get();
     // Parse up to the first row, so the dimension is known.
-    while (handler_.ready.empty() && stream_->Pump()) {
-    }
+    Fill();
   }
 
   bool Next(Row& row) override {
-    while (handler_.ready.empty()) {
-      if (!stream_->Pump()) {
-        if (handler_.ready.empty()) return false;
-      }
+    Fill();
+    if (handler_.ready.empty()) {
+      if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+      return false;
     }
     row = std::move(handler_.ready.front());
     handler_.ready.pop_front();
@@ -399,16 +400,28 @@ class XlsxSheetCursor : public SheetCursor {
   std::optional<ColumnSpan> DeclaredColumns() const override { return handler_.declared; }
 
  private:
+  // Parses until a row is ready or the part ends. Damage found in a chunk is
+  // raised only after the rows before it have been given out.
+  void Fill() {
+    try {
+      while (handler_.ready.empty() && !error_ && stream_->Pump()) {
+      }
+    } catch (...) {
+      error_ = std::current_exception();
+    }
+  }
+
   SheetContext context_;
   SheetHandler handler_;
   std::unique_ptr<XmlStream> stream_;
+  std::exception_ptr error_;
 };
 
 class XlsxWorkbook : public Workbook {
  public:
   explicit XlsxWorkbook(std::unique_ptr<ZipArchive> zip) : package_(std::move(zip)) {
-    const Relationship* office =
-        FindRelationshipOfKind(package_.RelationshipsOf(""), "officeDocument");
+    const std::vector<Relationship> packageRels = package_.RelationshipsOf("");
+    const Relationship* office = FindRelationshipOfKind(packageRels, "officeDocument");
     if (office == nullptr || !package_.Has(office->target)) {
       throw Error(Error::Kind::NotAWorkbook, "the file is a ZIP archive but no spreadsheet");
     }

@@ -3,6 +3,18 @@
 #include "workbook/error.h"
 
 namespace workbook {
+namespace {
+constexpr std::uint64_t kDefaultMaxMemberBytes = std::uint64_t{1} << 30;
+std::uint64_t g_maxMemberBytes = kDefaultMaxMemberBytes;
+}  // namespace
+
+std::uint64_t MaxMemberBytes() { return g_maxMemberBytes; }
+
+namespace testing {
+void SetMaxMemberBytes(std::uint64_t cap) {
+  g_maxMemberBytes = cap != 0 ? cap : kDefaultMaxMemberBytes;
+}
+}  // namespace testing
 
 std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path) {
   int code = 0;
@@ -40,7 +52,7 @@ std::unique_ptr<ZipMember> ZipArchive::OpenMember(std::uint64_t index,
     throw Error(Error::Kind::Damaged,
                 "the part '" + name + "' cannot be read: " + zip_strerror(zip_));
   }
-  return std::make_unique<ZipMember>(file, name, kMaxMemberBytes);
+  return std::make_unique<ZipMember>(file, name, MaxMemberBytes());
 }
 
 std::optional<std::string> ZipArchive::ReadSmall(const std::string& name, std::size_t limit) const {
@@ -69,8 +81,8 @@ std::size_t ZipMember::Read(char* buffer, std::size_t size) {
   total_ += static_cast<std::uint64_t>(n);
   if (total_ > cap_) {
     throw Error(Error::Kind::TooLarge, "the part '" + name_ + "' inflates to more than " +
-                                           std::to_string(cap_ >> 20) +
-                                           " MiB; the file looks like a zip bomb");
+                                           std::to_string(cap_) +
+                                           " bytes; the file looks like a zip bomb");
   }
   return static_cast<std::size_t>(n);
 }

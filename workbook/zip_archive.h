@@ -11,8 +11,14 @@
 
 namespace workbook {
 
-// Inflated bytes one member may yield before it counts as a zip bomb.
-constexpr std::uint64_t kMaxMemberBytes = std::uint64_t{1} << 30;
+// Inflated bytes one member may yield before it counts as a zip bomb:
+// 1 GiB, far above what a sheet of a million rows inflates to.
+std::uint64_t MaxMemberBytes();
+
+namespace testing {
+// Lowers (or restores, with 0) the cap, so tests need not inflate 1 GiB.
+void SetMaxMemberBytes(std::uint64_t cap);
+}  // namespace testing
 
 class ZipMember;
 
