@@ -4,7 +4,7 @@ ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DZEMBRA_WERROR=ON
 
-.PHONY: deps configure build test test-asan run format format-check clean
+.PHONY: deps configure build test test-asan run bench format format-check clean
 
 deps:
 	scripts/install-deps
@@ -25,6 +25,9 @@ test-asan: deps
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 run: build
+
+bench: build
+	$(BUILD_DIR)/bench/column_listing_bench
 
 SOURCES = $(shell git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 
