@@ -25,6 +25,8 @@ test-asan: deps
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 run: build
+	@echo "Importing the example workbook examples/channels.xlsx:"
+	$(BUILD_DIR)/cli/zembra-tp build examples/channels.xlsx -o $(BUILD_DIR)/channels.bin
 
 bench: build
 	$(BUILD_DIR)/bench/column_listing_bench

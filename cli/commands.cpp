@@ -1,0 +1,97 @@
+#include "cli/commands.h"
+
+#include "ExcelReader/source/SatelliteReader.h"
+#include "ExcelReader/source/TpImport.h"
+#include "ExcelReader/source/VariantToText.h"
+#include "image/FlashInfoImage.h"
+#include "platform/atomic_file.h"
+#include "report/LogStd.h"
+
+namespace zembra_cli {
+namespace {
+
+const char* LevelLabel(std::int32_t level) {
+  return level == CLogStd::LevelError     ? "Error: "
+         : level == CLogStd::LevelWarning ? "Warning: "
+                                          : "Record: ";
+}
+
+void PrintEntries(const ImportOutcome& outcome, std::ostream& err) {
+  for (const ReportedEntry& entry : outcome.entries)
+    err << LevelLabel(entry.level) << entry.message << '\n';
+}
+
+}  // namespace
+
+int RunBuild(const std::string& workbook, const std::string& output, std::ostream& out,
+             std::ostream& err) {
+  CBuffer image;
+  const ImportOutcome outcome = ImportWorkbook(workbook, image);
+  if (!outcome.good || !outcome.imageBuilt) {
+    PrintEntries(outcome, err);
+    if (outcome.good) err << "Error: not enough memory to build the TP image\n";
+    err << "Import of '" << workbook
+        << "' failed; no TP file was written. Report: " << outcome.reportPath << '\n';
+    return kImportFailed;
+  }
+  std::string reason;
+  if (!platform::WriteFileAtomically(output, image.m_pData, image.m_nSize, &reason)) {
+    err << "zembra-tp: " << reason << '\n';
+    return kCannotWrite;
+  }
+  out << "Wrote " << output << ": " << outcome.satellites << " satellites, " << outcome.tps
+      << " TPs, " << outcome.recordBytes() << " of " << kFlashRecordAreaSize
+      << " record bytes used";
+  if (!outcome.entries.empty()) {
+    out << "; the report has " << outcome.entries.size() << " entries: " << outcome.reportPath;
+  }
+  out << '\n';
+  if (outcome.noSatellite()) {
+    err << "Warning: no sheet of '" << workbook << "' has the columns " << kSatelliteColumns[0]
+        << ", " << kSatelliteColumns[1] << ", " << kSatelliteColumns[2] << " and "
+        << kSatelliteColumns[3] << "; the TP file holds no satellite.\n";
+  }
+  return kOk;
+}
+
+int RunCells(const std::string& workbook, std::ostream& out, std::ostream& err) {
+  CSatelliteReader reader;
+  if (!reader.Open(workbook)) {
+    err << "Error: Open excel file failed!\n";
+    return kImportFailed;
+  }
+  try {
+    CStringArray tables;
+    if (!reader.GetSatelliteTables(tables)) {
+      err << "Error: Get excel file's tables name failed!\n";
+      return kImportFailed;
+    }
+    CVariant columns[4];
+    for (int c = 0; c < 4; ++c) columns[c] = NarrowTextVariant(kSatelliteColumns[c]);
+    for (const CString& table : tables) {
+      out << table << '\n';
+      ado::RecordsetPtr rows;
+      if (ado::CreateRecordset(rows) != S_OK) {
+        err << "Error: Create ado Recordset failed!\n";
+        return kImportFailed;
+      }
+      const CVariant query = NarrowTextVariant("Select * From [" + table + "] ");
+      rows->Open(query.get(), ConnectionVariant(reader.m_pConnection.get()), ado::adOpenDynamic,
+                 ado::adLockPessimistic, ado::adCmdText);
+      for (int line = 2; !rows->GetEndOfFile(); ++line) {
+        out << line;
+        for (const CVariant& column : columns)
+          out << '\t' << VariantToText(rows->GetCollect(column.get()).get());
+        out << '\n';
+        rows->MoveNext();
+      }
+    }
+  } catch (const _com_error& e) {
+    err << "Error: Com error Description: " << e.Description()
+        << "\r\n Message:" << e.ErrorMessage() << '\n';
+    return kImportFailed;
+  }
+  return kOk;
+}
+
+}  // namespace zembra_cli
