@@ -54,7 +54,8 @@ std::string XmlStream::Where() const {
 }
 
 void XmlStream::Fail(const std::string& why) const {
-  throw Error(Error::Kind::Damaged, why + " (" + Where() + ")");
+  // Called from a handler: Trap adds where the parser stands.
+  throw Error(Error::Kind::Damaged, why);
 }
 
 void XmlStream::Trap(std::exception_ptr error) {
@@ -84,7 +85,9 @@ bool XmlStream::Pump() {
       XML_Parse(parser_, buffer_.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE);
   if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
   if (status != XML_STATUS_OK) {
-    Fail(std::string("the XML is not well-formed: ") + XML_ErrorString(XML_GetErrorCode(parser_)));
+    throw Error(Error::Kind::Damaged, std::string("the XML is not well-formed: ") +
+                                          XML_ErrorString(XML_GetErrorCode(parser_)) + " (" +
+                                          Where() + ")");
   }
   if (last) done_ = true;
   return !done_;

@@ -55,7 +55,8 @@ class XmlStream {
   }
   // "part 'xl/worksheets/sheet1.xml', line 3, column 17"
   std::string Where() const;
-  // Ends parsing from inside a handler with a Damaged error saying why.
+  // Ends parsing from inside a handler with a Damaged error saying why;
+  // where the parser stands is added to it.
   [[noreturn]] void Fail(const std::string& why) const;
 
  private:

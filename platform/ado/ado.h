@@ -89,6 +89,7 @@ class Recordset {
   void OpenOn(std::unique_ptr<RowSource> rows, std::int64_t limit);
 
  private:
+  void Position();
   void Advance();
   std::size_t ColumnIndex(const VARIANT& index);
   void RequireOpen() const;
@@ -97,6 +98,7 @@ class Recordset {
   std::unordered_map<std::u16string, std::size_t> lookups_;
   std::int64_t left_ = 0;  // rows still allowed by "top N"
   bool eof_ = true;
+  bool positioned_ = true;  // false until the first row has been read
 };
 
 class Fields {

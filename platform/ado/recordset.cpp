@@ -88,6 +88,12 @@ void Recordset::OpenOn(std::unique_ptr<RowSource> rows, std::int64_t limit) {
   lookups_.clear();
   left_ = limit < 0 ? INT64_MAX : limit;
   eof_ = false;
+  positioned_ = false;  // the first row is read when it is first asked for
+}
+
+void Recordset::Position() {
+  if (positioned_) return;
+  positioned_ = true;
   Advance();
 }
 
@@ -106,6 +112,7 @@ void Recordset::RequireOpen() const {
 VARIANT_BOOL Recordset::GetEndOfFile() {
   Check(Call::RecordsetEof);
   RequireOpen();
+  Position();
   return eof_ ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
@@ -133,6 +140,7 @@ CVariant Recordset::GetCollect(const VARIANT& index) {
   Check(Call::RecordsetCollect);
   RequireOpen();
   const std::size_t column = ColumnIndex(index);
+  Position();
   if (eof_) RaiseNoCurrentRecord();
   return rows_->Value(column);
 }
@@ -140,6 +148,7 @@ CVariant Recordset::GetCollect(const VARIANT& index) {
 void Recordset::MoveNext() {
   Check(Call::RecordsetMoveNext);
   RequireOpen();
+  Position();
   if (eof_) RaiseNoCurrentRecord();
   Advance();
 }
