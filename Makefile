@@ -24,9 +24,15 @@ test-asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
+# With a display: the dialog. Without one: the headless import of the example.
 run: build
-	@echo "Importing the example workbook examples/channels.xlsx:"
-	$(BUILD_DIR)/cli/zembra-tp build examples/channels.xlsx -o $(BUILD_DIR)/channels.bin
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD_DIR)/app/zembra-tool; \
+	else \
+	  echo "No display: importing the example workbook examples/channels.xlsx instead."; \
+	  $(BUILD_DIR)/cli/zembra-tp build examples/channels.xlsx -o $(BUILD_DIR)/channels.bin; \
+	  echo "On a desktop, 'make run' (or $(BUILD_DIR)/app/zembra-tool) starts the dialog."; \
+	fi
 
 bench: build
 	$(BUILD_DIR)/bench/column_listing_bench
