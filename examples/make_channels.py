@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes channels.fods, the source of the example workbook, and has
-LibreOffice turn it into channels.xlsx and channels.xls.
+LibreOffice turn it into channels.xlsx, and that into channels.xls and
+channels.ods.
 
 Two sheets of satellites (C band and Ku band) with their transponders, and a
 notes sheet that the import leaves alone. Run it only to change the example."""
@@ -91,9 +92,10 @@ def main():
                             "--outdir", tmp, path], check=True, capture_output=True)
         convert("xlsx", source)
         convert("xls", os.path.join(tmp, "channels.xlsx"))
-        for name in ("channels.xlsx", "channels.xls"):
+        convert("ods", os.path.join(tmp, "channels.xlsx"))
+        for name in ("channels.xlsx", "channels.xls", "channels.ods"):
             os.replace(os.path.join(tmp, name), os.path.join(here, name))
-    print("wrote channels.fods, channels.xlsx, channels.xls")
+    print("wrote channels.fods, channels.xlsx, channels.xls, channels.ods")
 
 
 if __name__ == "__main__":

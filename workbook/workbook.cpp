@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "workbook/error.h"
+#include "workbook/ods_reader.h"
 #include "workbook/ole_container.h"
 #include "workbook/xls_reader.h"
 #include "workbook/xlsx_reader.h"
@@ -22,9 +23,8 @@ std::unique_ptr<Workbook> OpenWorkbook(const std::string& path) {
   }
   if (HasOle2Signature(path)) return OpenXls(path);
   if (std::unique_ptr<ZipArchive> zip = ZipArchive::Open(path)) {
-    if (const auto mime = zip->ReadSmall("mimetype", 128);
-        mime && mime->rfind("application/vnd.oasis.opendocument.spreadsheet", 0) == 0) {
-      throw Error(Error::Kind::Unsupported, "OpenDocument spreadsheets (.ods) are not read yet");
+    if (const auto mime = zip->ReadSmall("mimetype", 128); mime && *mime == kOdsMimeType) {
+      return OpenOds(std::move(zip));
     }
     return OpenXlsx(std::move(zip));
   }

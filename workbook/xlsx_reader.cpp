@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <deque>
 #include <exception>
 #include <map>
 #include <utility>
@@ -11,6 +10,7 @@
 #include "workbook/error.h"
 #include "workbook/number_formats.h"
 #include "workbook/opc_package.h"
+#include "workbook/row_pump.h"
 #include "workbook/text_util.h"
 
 namespace workbook {
@@ -206,7 +206,7 @@ class SheetHandler : public XmlHandler {
  public:
   explicit SheetHandler(const SheetContext& context) : context_(context) {}
 
-  std::deque<Row> ready;
+  RowQueue ready;
   std::optional<ColumnSpan> declared;
   XmlStream* stream = nullptr;
 
@@ -289,7 +289,7 @@ class SheetHandler : public XmlHandler {
     cells.erase(std::unique(cells.begin(), cells.end(),
                             [](const CellAt& x, const CellAt& y) { return x.column == y.column; }),
                 cells.end());
-    ready.push_back(std::move(row_));
+    ready.Push(std::move(row_));
     row_ = Row{};
   }
 
@@ -379,42 +379,19 @@ class SheetHandler : public XmlHandler {
 class XlsxSheetCursor : public SheetCursor {
  public:
   XlsxSheetCursor(const OpcPackage& package, const std::string& part, const SheetContext& context)
-      : context_(context), handler_(context_) {
-    stream_ = package.OpenXml(part, handler_);
-    handler_.stream = stream_.get();
-    // Parse up to the first row, so the dimension is known.
-    Fill();
+      : context_(context), handler_(context_), pump_(handler_.ready) {
+    auto stream = package.OpenXml(part, handler_);
+    handler_.stream = stream.get();
+    pump_.Start(std::move(stream));  // up to the first row, so the dimension is known
   }
 
-  bool Next(Row& row) override {
-    Fill();
-    if (handler_.ready.empty()) {
-      if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
-      return false;
-    }
-    row = std::move(handler_.ready.front());
-    handler_.ready.pop_front();
-    return true;
-  }
-
+  bool Next(Row& row) override { return pump_.Next(row); }
   std::optional<ColumnSpan> DeclaredColumns() const override { return handler_.declared; }
 
  private:
-  // Parses until a row is ready or the part ends. Damage found in a chunk is
-  // raised only after the rows before it have been given out.
-  void Fill() {
-    try {
-      while (handler_.ready.empty() && !error_ && stream_->Pump()) {
-      }
-    } catch (...) {
-      error_ = std::current_exception();
-    }
-  }
-
   SheetContext context_;
   SheetHandler handler_;
-  std::unique_ptr<XmlStream> stream_;
-  std::exception_ptr error_;
+  RowPump pump_;
 };
 
 class XlsxWorkbook : public Workbook {

@@ -37,8 +37,9 @@ class ZembraTp : public ::testing::Test {
   std::ostringstream out_, err_;
 };
 
-TEST_F(ZembraTp, TheExampleGivesTheSameTpFileFromXlsxAndXls) {
+TEST_F(ZembraTp, TheExampleGivesTheSameTpFileFromXlsxXlsAndOds) {
   const std::string fromXls = (dir_.path() / "xls.bin").string();
+  const std::string fromOds = (dir_.path() / "ods.bin").string();
   ASSERT_EQ(Build(kExamples + "/channels.xlsx", Output()), zembra_cli::kOk) << err_.str();
   EXPECT_EQ(out_.str(),
             "Wrote " + Output() + ": 6 satellites, 88 TPs, 460 of 2016 record bytes used\n");
@@ -47,6 +48,8 @@ TEST_F(ZembraTp, TheExampleGivesTheSameTpFileFromXlsxAndXls) {
   EXPECT_EQ(image.size(), 2048u);
   EXPECT_EQ(image.substr(0, 4), "info");
   EXPECT_EQ(image, ReadFileBytes(fromXls));
+  ASSERT_EQ(Build(kExamples + "/channels.ods", fromOds), zembra_cli::kOk) << err_.str();
+  EXPECT_EQ(image, ReadFileBytes(fromOds));
 }
 
 TEST_F(ZembraTp, AFailedImportWritesNoFileAndListsTheReport) {

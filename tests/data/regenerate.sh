@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Rebuilds the workbooks under tests/data from their committed sources with
 # LibreOffice (package libreoffice-calc-nogui): each .fods becomes an .xlsx,
-# and that .xlsx becomes the .xls. The tests only read the results, so
+# and that .xlsx becomes the .xls and the .ods. The tests only read the results, so
 # LibreOffice is needed only to change a fixture.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -24,6 +24,7 @@ for source in *.fods; do
   base=${source%.fods}
   convert xlsx "$source"
   convert xls "$out/$base.xlsx"
-  cp "$out/$base.xlsx" "$out/$base.xls" .
+  convert ods "$out/$base.xlsx"
+  cp "$out/$base.xlsx" "$out/$base.xls" "$out/$base.ods" .
 done
-ls -l ./*.xlsx ./*.xls
+ls -l ./*.xlsx ./*.xls ./*.ods

@@ -1,4 +1,4 @@
-// The same workbook saved by LibreOffice as .xlsx and as .xls reads the same.
+// The same workbook saved by LibreOffice as .xlsx, .xls and .ods reads the same.
 #include <gtest/gtest.h>
 
 #include "support/sheet_dump.h"
@@ -9,8 +9,8 @@ using Rows = std::vector<std::vector<std::string>>;
 
 const std::string kData = ZEMBRA_TEST_DATA;
 
-TEST(FormatParity, XlsxAndXlsGiveTheSameCells) {
-  for (const char* file : {"/parity.xlsx", "/parity.xls"}) {
+TEST(FormatParity, XlsxXlsAndOdsGiveTheSameCells) {
+  for (const char* file : {"/parity.xlsx", "/parity.xls", "/parity.ods"}) {
     SCOPED_TRACE(file);
     EXPECT_EQ(test_support::SheetNames(kData + file),
               (std::vector<std::string>{"Cases", "Second sheet"}));
