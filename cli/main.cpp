@@ -1,6 +1,9 @@
 // zembra-tp: the headless companion of the Zembra TP tool.
 //   zembra-tp build WORKBOOK -o TPFILE   import a workbook and write its TP file
 //   zembra-tp cells WORKBOOK             show the cells the import reads
+//   zembra-tp show TPFILE [--json]       describe and check a TP file
+//   zembra-tp diff OLD NEW               what changed between two TP files
+//   zembra-tp export TPFILE -o BOOK.xlsx a workbook that builds the same TP file
 #include <CLI/CLI.hpp>
 
 #include <clocale>
@@ -25,6 +28,24 @@ int main(int argc, char** argv) {
       "cells", "Show, for every sheet the import reads, each row's line number and four texts.");
   cells->add_option("WORKBOOK", workbook, "the .xlsx or .xls workbook")->required();
 
+  std::string other;
+  zembra_cli::TpFileOptions options;
+  CLI::App* show =
+      app.add_subcommand("show", "Describe a TP file and check it against what the import makes.");
+  show->add_option("TPFILE", workbook, "the TP file")->required();
+  show->add_flag("--json", options.json, "the same as JSON");
+  CLI::App* diff = app.add_subcommand("diff", "What changed between two TP files, by satellite.");
+  diff->add_option("OLD", workbook, "the older TP file")->required();
+  diff->add_option("NEW", other, "the newer TP file")->required();
+  CLI::App* exportCommand = app.add_subcommand(
+      "export", "Write a workbook that `build` turns back into the same TP file.");
+  exportCommand->add_option("TPFILE", workbook, "the TP file")->required();
+  exportCommand->add_option("-o,--output", output, "the .xlsx workbook to write")->required();
+  for (CLI::App* command : {show, diff, exportCommand}) {
+    command->add_option("--charset", options.charset,
+                        "character set of the satellite names (default: the locale's), e.g. GBK");
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -32,5 +53,8 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : zembra_cli::kUsageError;
   }
   if (*build) return zembra_cli::RunBuild(workbook, output, std::cout, std::cerr);
+  if (*show) return zembra_cli::RunShow(workbook, options, std::cout, std::cerr);
+  if (*diff) return zembra_cli::RunDiff(workbook, other, options, std::cout, std::cerr);
+  if (*exportCommand) return zembra_cli::RunExport(workbook, output, options, std::cout, std::cerr);
   return zembra_cli::RunCells(workbook, std::cout, std::cerr);
 }
