@@ -4,7 +4,7 @@ ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DZEMBRA_WERROR=ON
 
-.PHONY: deps configure build test test-asan run bench format format-check clean
+.PHONY: deps configure build test test-asan run bench package format format-check clean
 
 deps:
 	scripts/install-deps
@@ -33,6 +33,9 @@ run: build
 	  $(BUILD_DIR)/cli/zembra-tp build examples/channels.xlsx -o $(BUILD_DIR)/channels.bin; \
 	  echo "On a desktop, 'make run' (or $(BUILD_DIR)/app/zembra-tool) starts the dialog."; \
 	fi
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	$(BUILD_DIR)/bench/column_listing_bench

@@ -354,8 +354,14 @@ int RunExport(const std::string& tpFile, const std::string& workbook, const TpFi
   }
   lxw_worksheet* sheet = workbook_add_worksheet(book, "TP file");
   lxw_row_t row = 0;
-  for (lxw_col_t c = 0; c < 4; ++c)
-    worksheet_write_string(sheet, row, c, kSatelliteColumns[c], nullptr);
+  if (image->satellites.empty()) {
+    // A table with the four columns but no satellite fails the import; an
+    // empty TP file comes from a workbook without such a table.
+    worksheet_write_string(sheet, 0, 0, "This TP file holds no satellite.", nullptr);
+  } else {
+    for (lxw_col_t c = 0; c < 4; ++c)
+      worksheet_write_string(sheet, 0, c, kSatelliteColumns[c], nullptr);
+  }
   auto writeTp = [&](const TpInfo& t) {
     ++row;
     worksheet_write_number(sheet, row, 1, t.fre(), nullptr);

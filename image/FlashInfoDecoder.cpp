@@ -113,6 +113,9 @@ class Checker {
       }
       expectedIndex = std::max(expectedIndex, last);
     }
+    if (image_.satellites.empty() && image_.tpCount > 0) {
+      Find(18, "the file has TPs but no satellite, which the import never makes");
+    }
     if (!image_.satellites.empty() && expectedIndex < image_.tpCount) {
       Find(image_.TpOffset(expectedIndex), "TPs " + std::to_string(expectedIndex) + " to " +
                                                std::to_string(image_.tpCount - 1) +

@@ -80,11 +80,22 @@ CString FallbackLogFolder() {
   return folder.string() + "/";
 }
 
+// Folders of installed programs, which are no place for reports even when
+// the user (root) could write there.
+bool IsSystemProgramFolder(const CString& folder) {
+  for (const char* system : {"/usr/bin/", "/usr/sbin/", "/usr/local/bin/", "/bin/", "/sbin/"}) {
+    if (folder == system) return true;
+  }
+  return false;
+}
+
 CString ChooseLogFolder() {
   const CString beside = GetModuleDirectory() + "Log/";
   std::error_code ec;
-  if (!fs::exists(beside, ec)) fs::create_directory(beside, ec);
-  if (IsWritableFolder(beside)) return beside;
+  if (!IsSystemProgramFolder(GetModuleDirectory())) {
+    if (!fs::exists(beside, ec)) fs::create_directory(beside, ec);
+    if (IsWritableFolder(beside)) return beside;
+  }
   const CString fallback = FallbackLogFolder();
   return !fallback.empty() && IsWritableFolder(fallback) ? fallback : beside;
 }

@@ -64,7 +64,8 @@ class CLogStd {
 
   // Full path of today's report file. The first call of a run makes sure
   // the "Log" folder exists; when it cannot be created or written beside the
-  // program, the report goes to $XDG_STATE_HOME/zembra-tool/Log/ instead.
+  // program, or the program is installed in a system folder such as
+  // /usr/bin, the report goes to $XDG_STATE_HOME/zembra-tool/Log/ instead.
   static CString GetReportPath();
 
  private:

@@ -161,6 +161,10 @@ TEST_F(ReportTest, FolderThatCannotBeMadeBesideTheProgramFallsBackToXdgState) {
   const fs::path expected = state.path() / "zembra-tool" / "Log" / TodaysName();
   EXPECT_EQ(CLogStd::GetReportPath(), expected.string());
   EXPECT_EQ(ReadFileBytes(expected), kOpenFailedBlock);
+  // An installed program keeps its reports out of the system's folders.
+  report_testing::ResetReportState("/usr/bin/");
+  EXPECT_EQ(CLogStd::GetReportPath(), expected.string());
+  EXPECT_FALSE(fs::exists("/usr/bin/Log"));
   if (old != nullptr)
     ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
   else
