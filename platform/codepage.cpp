@@ -1,5 +1,7 @@
 #include "platform/codepage.h"
 
+#include "workbook/text_util.h"
+
 #include <iconv.h>
 #include <langinfo.h>
 
@@ -19,24 +21,6 @@ bool IsUtf8Name(const std::string& set) { return set == "UTF-8" || set == "utf8"
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 void AppendUtf16(std::u16string& out, char32_t cp) {
   if (cp < 0x10000) {
@@ -94,12 +78,12 @@ std::string Utf8FromUtf16(std::u16string_view wide) {
   for (std::size_t i = 0; i < wide.size(); ++i) {
     const char16_t c = wide[i];
     if (IsHighSurrogate(c) && i + 1 < wide.size() && IsLowSurrogate(wide[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
+      workbook::AppendUtf8(out, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (wide[i + 1] - 0xDC00));
       ++i;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      AppendUtf8(out, kReplacement);
+      workbook::AppendUtf8(out, kReplacement);
     } else {
-      AppendUtf8(out, c);
+      workbook::AppendUtf8(out, c);
     }
   }
   return out;

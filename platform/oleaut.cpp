@@ -4,20 +4,11 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "workbook/number_formats.h"
 
 namespace {
 
-// Days from 1970-01-01 to y-m-d in the proleptic Gregorian calendar
-// (H. Hinnant's days_from_civil), and back.
-constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
+// The inverse of workbook::DaysFromCivil (H. Hinnant's civil_from_days).
 void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
   z += 719468;
   const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -30,9 +21,9 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
   y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
 }
 
-constexpr std::int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
-constexpr std::int64_t kFirstDay = DaysFromCivil(100, 1, 1);
-constexpr std::int64_t kLastDay = DaysFromCivil(9999, 12, 31);
+constexpr std::int64_t kOleEpoch = workbook::DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kFirstDay = workbook::DaysFromCivil(100, 1, 1);
+constexpr std::int64_t kLastDay = workbook::DaysFromCivil(9999, 12, 31);
 
 }  // namespace
 
@@ -72,7 +63,7 @@ HRESULT VarUdateFromDate(DATE date, std::uint32_t, UDATE* out) {
   out->wDay = static_cast<std::uint16_t>(dayOfMonth);
   // 1970-01-01 was a Thursday.
   out->wDayOfWeek = static_cast<std::uint16_t>(((days % 7) + 7 + 4) % 7);
-  out->wDayOfYear = static_cast<std::uint16_t>(days - DaysFromCivil(year, 1, 1) + 1);
+  out->wDayOfYear = static_cast<std::uint16_t>(days - workbook::DaysFromCivil(year, 1, 1) + 1);
   out->wHour = static_cast<std::uint16_t>(seconds / 3600);
   out->wMinute = static_cast<std::uint16_t>(seconds / 60 % 60);
   out->wSecond = static_cast<std::uint16_t>(seconds % 60);

@@ -10,7 +10,7 @@
 
 namespace {
 
-using test_support::XlsxSpec;
+using test_support::XlsxLayout;
 using Names = CStringArray;
 
 HRESULT ErrorOf(const std::function<void()>& call) {
@@ -25,8 +25,8 @@ HRESULT ErrorOf(const std::function<void()>& call) {
 class ExcelReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    XlsxSpec spec;
-    spec.sheets = {
+    XlsxLayout layout;
+    layout.sheets = {
         {"Ku band",
          "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ProgName(SateName)</t></is></c>"
          "<c r=\"C1\" t=\"inlineStr\"><is><t> Fre(Longitude) </t></is></c></row>"
@@ -37,7 +37,7 @@ class ExcelReaderTest : public ::testing::Test {
         {"Notes", "", "", "hidden"},
     };
     book_ = (dir_.path() / "channels.xlsx").string();
-    test_support::WriteXlsx(book_, spec);
+    test_support::WriteXlsx(book_, layout);
   }
   void TearDown() override { ado::testing::ClearFailures(); }
 
@@ -89,7 +89,7 @@ TEST_F(ExcelReaderTest, PathsWithBlanksQuotesAndSemicolonsOpen) {
 
 TEST_F(ExcelReaderTest, WorkbookWithoutSheetsHasNoTables) {
   const std::string empty = (dir_.path() / "empty.xlsx").string();
-  test_support::WriteXlsx(empty, XlsxSpec{});
+  test_support::WriteXlsx(empty, XlsxLayout{});
   CExcelReader reader;
   ASSERT_TRUE(reader.Open(empty));
   Names tables{"stale"};

@@ -244,16 +244,17 @@ TEST_F(SatelliteImport, AWorkbookThatCannotBeOpened) {
 }
 
 TEST_F(SatelliteImport, ADamagedSheetEndsTheReadWithTheProviderError) {
-  XlsxSpec spec;
-  spec.sheets = {{"S",
-                  "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ProgName(SateName)</t></is></c>"
-                  "<c r=\"B1\" t=\"inlineStr\"><is><t>Fre(Longitude)</t></is></c>"
-                  "<c r=\"C1\" t=\"inlineStr\"><is><t>SymbolRate(LocalFre1)</t></is></c>"
-                  "<c r=\"D1\" t=\"inlineStr\"><is><t>Polar(LocalFre2)</t></is></c></row>"
-                  "<row r=\"2\"><c r=\"A2\"><v>oops</v></c></row>",
-                  "", ""}};
+  XlsxLayout layout;
+  layout.sheets = {
+      {"S",
+       "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>ProgName(SateName)</t></is></c>"
+       "<c r=\"B1\" t=\"inlineStr\"><is><t>Fre(Longitude)</t></is></c>"
+       "<c r=\"C1\" t=\"inlineStr\"><is><t>SymbolRate(LocalFre1)</t></is></c>"
+       "<c r=\"D1\" t=\"inlineStr\"><is><t>Polar(LocalFre2)</t></is></c></row>"
+       "<row r=\"2\"><c r=\"A2\"><v>oops</v></c></row>",
+       "", ""}};
   const std::string path = (dir_.path() / "damaged.xlsx").string();
-  WriteXlsx(path, spec);
+  WriteXlsx(path, layout);
   const auto r = ImportPath(path);
   EXPECT_FALSE(r.outcome.good);
   EXPECT_EQ(

@@ -61,15 +61,15 @@ void Put16(std::string& out, std::size_t at, std::uint16_t v) {
 }  // namespace
 
 void WriteChannelWorkbook(const std::string& path, const std::vector<ChannelTable>& tables) {
-  XlsxSpec spec;
+  XlsxLayout layout;
   for (const auto& table : tables) {
     std::string rows = RowXml(0, table.header);
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
       rows += RowXml(static_cast<std::uint32_t>(r + 1), table.rows[r]);
     }
-    spec.sheets.push_back({table.name, rows, "<dimension ref=\"A1:D1\"/>", ""});
+    layout.sheets.push_back({table.name, rows, "<dimension ref=\"A1:D1\"/>", ""});
   }
-  WriteXlsx(path, spec);
+  WriteXlsx(path, layout);
 }
 
 std::string ReportBlock(int level, const std::string& message) {

@@ -24,14 +24,14 @@ void WriteZip(const std::string& path, const ZipMembers& members) {
   }
 }
 
-ZipMembers XlsxMembers(const XlsxSpec& spec) {
-  const std::string main = spec.strict
+ZipMembers XlsxMembers(const XlsxLayout& layout) {
+  const std::string main = layout.strict
                                ? "http://purl.oclc.org/ooxml/spreadsheetml/main"
                                : "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
   const std::string relNs =
-      spec.strict ? "http://purl.oclc.org/ooxml/officeDocument/relationships"
-                  : "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-  const std::string prefix = spec.absoluteTargets ? "/xl/" : "";
+      layout.strict ? "http://purl.oclc.org/ooxml/officeDocument/relationships"
+                    : "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+  const std::string prefix = layout.absoluteTargets ? "/xl/" : "";
   ZipMembers m;
   m.push_back(
       {"[Content_Types].xml",
@@ -42,9 +42,9 @@ ZipMembers XlsxMembers(const XlsxSpec& spec) {
                "package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"" +
                    relNs + "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"});
   std::string sheets, rels;
-  for (std::size_t i = 0; i < spec.sheets.size(); ++i) {
+  for (std::size_t i = 0; i < layout.sheets.size(); ++i) {
     const std::string n = std::to_string(i + 1);
-    const auto& s = spec.sheets[i];
+    const auto& s = layout.sheets[i];
     sheets += "<sheet name=\"" + s.name + "\" sheetId=\"" + n + "\"" +
               (s.state.empty() ? "" : " state=\"" + s.state + "\"") + " r:id=\"rIdS" + n + "\"/>";
     rels += "<Relationship Id=\"rIdS" + n + "\" Type=\"" + relNs + "/worksheet\" Target=\"" +
@@ -55,37 +55,39 @@ ZipMembers XlsxMembers(const XlsxSpec& spec) {
   }
   m.push_back({"xl/workbook.xml", "<?xml version=\"1.0\"?><workbook xmlns=\"" + main +
                                       "\" xmlns:r=\"" + relNs + "\"><workbookPr" +
-                                      (spec.date1904 ? " date1904=\"1\"" : "") + "/><sheets>" +
-                                      sheets + spec.extraSheets + "</sheets></workbook>"});
-  if (!spec.sharedStrings.empty()) {
+                                      (layout.date1904 ? " date1904=\"1\"" : "") + "/><sheets>" +
+                                      sheets + layout.extraSheets + "</sheets></workbook>"});
+  if (!layout.sharedStrings.empty()) {
     rels += "<Relationship Id=\"rIdSst\" Type=\"" + relNs + "/sharedStrings\" Target=\"" + prefix +
             "sharedStrings.xml\"/>";
     m.push_back({"xl/sharedStrings.xml", "<?xml version=\"1.0\"?><sst xmlns=\"" + main + "\">" +
-                                             spec.sharedStrings + "</sst>"});
+                                             layout.sharedStrings + "</sst>"});
   }
   std::string xfs;
-  for (int id : spec.cellXfNumFmts) xfs += "<xf numFmtId=\"" + std::to_string(id) + "\"/>";
+  for (int id : layout.cellXfNumFmts) xfs += "<xf numFmtId=\"" + std::to_string(id) + "\"/>";
   rels += "<Relationship Id=\"rIdSt\" Type=\"" + relNs + "/styles\" Target=\"" + prefix +
           "styles.xml\"/>";
   m.push_back({"xl/styles.xml", "<?xml version=\"1.0\"?><styleSheet xmlns=\"" + main +
-                                    "\"><numFmts>" + spec.numFmts + "</numFmts><cellXfs>" + xfs +
+                                    "\"><numFmts>" + layout.numFmts + "</numFmts><cellXfs>" + xfs +
                                     "</cellXfs></styleSheet>"});
   m.push_back({"xl/_rels/workbook.xml.rels",
                "<?xml version=\"1.0\"?><Relationships "
                "xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                "relationships\">" +
-                   rels + spec.extraWorkbookRels + "</Relationships>"});
+                   rels + layout.extraWorkbookRels + "</Relationships>"});
   return m;
 }
 
-void WriteXlsx(const std::string& path, const XlsxSpec& spec) { WriteZip(path, XlsxMembers(spec)); }
+void WriteXlsx(const std::string& path, const XlsxLayout& layout) {
+  WriteZip(path, XlsxMembers(layout));
+}
 
 void WriteSimpleXlsx(const std::string& path, const std::string& sheetData,
                      const std::string& sharedStrings) {
-  XlsxSpec spec;
-  spec.sheets = {{"Sheet1", sheetData, "", ""}};
-  spec.sharedStrings = sharedStrings;
-  WriteXlsx(path, spec);
+  XlsxLayout layout;
+  layout.sheets = {{"Sheet1", sheetData, "", ""}};
+  layout.sharedStrings = sharedStrings;
+  WriteXlsx(path, layout);
 }
 
 }  // namespace test_support

@@ -18,7 +18,7 @@ struct XlsxSheet {
   std::string state;      // "hidden", or empty
 };
 
-struct XlsxSpec {
+struct XlsxLayout {
   std::vector<XlsxSheet> sheets;
   std::string sharedStrings;  // the <si> items; no part when empty
   std::string numFmts;        // <numFmt/> elements
@@ -30,9 +30,9 @@ struct XlsxSpec {
   std::string extraSheets;        // more <sheet/> elements
 };
 
-// The members of an .xlsx package made from the spec.
-ZipMembers XlsxMembers(const XlsxSpec& spec);
-void WriteXlsx(const std::string& path, const XlsxSpec& spec);
+// The members of an .xlsx package made from the layout.
+ZipMembers XlsxMembers(const XlsxLayout& layout);
+void WriteXlsx(const std::string& path, const XlsxLayout& layout);
 
 // One sheet whose rows are given, with the default everything else.
 void WriteSimpleXlsx(const std::string& path, const std::string& sheetData,

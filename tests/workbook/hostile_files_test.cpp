@@ -17,11 +17,11 @@ namespace {
 using namespace test_support;
 using Kind = workbook::Error::Kind;
 
-XlsxSpec OneEmptySheet(const std::string& extraSheets = "") {
-  XlsxSpec spec;
-  spec.sheets = {{"S", "", "", ""}};
-  spec.extraSheets = extraSheets;
-  return spec;
+XlsxLayout OneEmptySheet(const std::string& extraSheets = "") {
+  XlsxLayout layout;
+  layout.sheets = {{"S", "", "", ""}};
+  layout.extraSheets = extraSheets;
+  return layout;
 }
 
 // Reads every sheet of the file in full; returns the error it ended in.
@@ -157,13 +157,13 @@ TEST_F(HostileFiles, MissingPartsAndBrokenRelationships) {
 
 TEST_F(HostileFiles, AHugeClaimInATinyFileCostsNothingItDoesNotNeed) {
   // 2 KB that claim cell XFD1048576: nothing is sized from the claim.
-  XlsxSpec spec;
-  spec.sheets = {{"S",
-                  "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>h</t></is></c></row>"
-                  "<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row>",
-                  "<dimension ref=\"A1:XFD1048576\"/>", ""}};
+  XlsxLayout layout;
+  layout.sheets = {{"S",
+                    "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>h</t></is></c></row>"
+                    "<row r=\"1048576\"><c r=\"XFD1048576\"><v>1</v></c></row>",
+                    "<dimension ref=\"A1:XFD1048576\"/>", ""}};
   const std::string path = PathOf("claim.xlsx");
-  WriteXlsx(path, spec);
+  WriteXlsx(path, layout);
   auto book = workbook::OpenWorkbook(path);
   workbook::TableReader table(book->OpenSheet(0));
   EXPECT_EQ(table.ColumnNames().size(), 16384u);

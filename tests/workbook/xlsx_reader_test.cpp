@@ -13,22 +13,22 @@ namespace {
 
 using test_support::DumpSheet;
 using test_support::SheetNames;
-using test_support::XlsxSpec;
+using test_support::XlsxLayout;
 using Rows = std::vector<std::vector<std::string>>;
 using Names = std::vector<std::string>;
 
 class XlsxReader : public ::testing::Test {
  protected:
-  std::string Write(const XlsxSpec& spec) {
+  std::string Write(const XlsxLayout& layout) {
     const std::string path = (dir_.path() / "case.xlsx").string();
-    test_support::WriteXlsx(path, spec);
+    test_support::WriteXlsx(path, layout);
     return path;
   }
   std::string WriteSimple(const std::string& sheetData, const std::string& sst = "") {
-    XlsxSpec spec;
-    spec.sheets = {{"Sheet1", sheetData, "", ""}};
-    spec.sharedStrings = sst;
-    return Write(spec);
+    XlsxLayout layout;
+    layout.sheets = {{"Sheet1", sheetData, "", ""}};
+    layout.sharedStrings = sst;
+    return Write(layout);
   }
   TempDir dir_;
 };
@@ -76,15 +76,15 @@ TEST_F(XlsxReader, StringsSharedInlineRichPhoneticAndEscaped) {
 }
 
 TEST_F(XlsxReader, NumbersBooleansErrorsAndDatesByFormat) {
-  XlsxSpec spec;
-  spec.numFmts =
+  XlsxLayout layout;
+  layout.numFmts =
       "<numFmt numFmtId=\"164\" formatCode=\"[Red]&quot;Date: &quot;yyyy\\-mm\\-dd\"/>"
       "<numFmt numFmtId=\"165\" formatCode=\"&quot;d&quot;0.00\"/>"
       "<numFmt numFmtId=\"166\" formatCode=\"0.00E+00\"/>"
       "<numFmt numFmtId=\"167\" formatCode=\"[h]:mm\"/>"
       "<numFmt numFmtId=\"168\" formatCode=\"[$-409]General\"/>";
-  spec.cellXfNumFmts = {0, 14, 164, 165, 166, 167, 168, 22};
-  spec.sheets = {
+  layout.cellXfNumFmts = {0, 14, 164, 165, 166, 167, 168, 22};
+  layout.sheets = {
       {"S",
        "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>h</t></is></c></row>"
        "<row r=\"2\"><c r=\"A2\"><v>12345</v></c><c r=\"B2\" t=\"n\"><v>-0.5</v></c>"
@@ -96,7 +96,7 @@ TEST_F(XlsxReader, NumbersBooleansErrorsAndDatesByFormat) {
        "<c r=\"E3\" s=\"5\"><v>1.5</v></c><c r=\"F3\" s=\"6\"><v>4</v></c>"
        "<c r=\"G3\" s=\"7\"><v>10</v></c><c r=\"H3\" s=\"99\"><v>5</v></c></row>",
        "<dimension ref=\"A1:H3\"/>", ""}};
-  const auto dump = DumpSheet(Write(spec));
+  const auto dump = DumpSheet(Write(layout));
   EXPECT_EQ(dump.rows,
             (Rows{{"n:12345", "n:-0.5", "b:1", "b:0", "e:7", "e:42", "d:41704.5", ""},
                   {"d:41704", "d:41704.5", "n:2", "n:3", "d:2.5", "n:4", "d:11", "n:5"}}));
@@ -104,15 +104,15 @@ TEST_F(XlsxReader, NumbersBooleansErrorsAndDatesByFormat) {
 }
 
 TEST_F(XlsxReader, The1904DateSystemShiftsDates) {
-  XlsxSpec spec;
-  spec.date1904 = true;
-  spec.cellXfNumFmts = {0, 14};
-  spec.sheets = {
+  XlsxLayout layout;
+  layout.date1904 = true;
+  layout.cellXfNumFmts = {0, 14};
+  layout.sheets = {
       {"S",
        "<row r=\"1\"><c r=\"A1\" s=\"1\"><v>0</v></c><c r=\"B1\" s=\"1\"><v>40242</v></c></row>"
        "<row r=\"2\"><c r=\"A2\" s=\"1\"><v>1</v></c></row>",
        "", ""}};
-  const auto dump = DumpSheet(Write(spec));
+  const auto dump = DumpSheet(Write(layout));
   EXPECT_EQ(dump.columns, (Names{"1462", "41704"}));
   EXPECT_EQ(dump.rows, (Rows{{"d:1463", ""}}));
 }
@@ -127,42 +127,42 @@ TEST_F(XlsxReader, RowsAndCellsWithoutReferencesFollowTheirPredecessors) {
 }
 
 TEST_F(XlsxReader, HeaderIsTheFirstRowWithAValueAndTrailingEmptyRowsDoNotCount) {
-  XlsxSpec spec;
-  spec.sheets = {
+  XlsxLayout layout;
+  layout.sheets = {
       {"S",
        "<row r=\"1\" ht=\"20\"/><row r=\"3\"><c r=\"C3\" t=\"inlineStr\"><is><t>x</t></is></c>"
        "<c r=\"D3\" s=\"0\"/></row>"
        "<row r=\"4\"><c r=\"B4\"><v>1</v></c></row><row r=\"7\"><c r=\"C7\"><v>2</v></c></row>"
        "<row r=\"8\"><c r=\"C8\" s=\"0\"/></row><row r=\"9\" ht=\"20\"/>",
        "<dimension ref=\"B1:E9\"/>", ""}};
-  const auto dump = DumpSheet(Write(spec));
+  const auto dump = DumpSheet(Write(layout));
   EXPECT_EQ(dump.columns, (Names{"F1", "x", "F3", "F4"}));
   EXPECT_EQ(dump.rows,
             (Rows{{"n:1", "", "", ""}, {"", "", "", ""}, {"", "", "", ""}, {"", "n:2", "", ""}}));
 }
 
 TEST_F(XlsxReader, StrictNamespacesAndAbsoluteTargets) {
-  XlsxSpec spec;
-  spec.strict = true;
-  spec.absoluteTargets = true;
-  spec.sheets = {{"Strict",
-                  "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row><row r=\"2\"><c "
-                  "r=\"A2\"><v>7</v></c></row>",
-                  "", ""}};
-  spec.sharedStrings = "<si><t>head</t></si>";
-  const auto path = Write(spec);
+  XlsxLayout layout;
+  layout.strict = true;
+  layout.absoluteTargets = true;
+  layout.sheets = {{"Strict",
+                    "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row><row r=\"2\"><c "
+                    "r=\"A2\"><v>7</v></c></row>",
+                    "", ""}};
+  layout.sharedStrings = "<si><t>head</t></si>";
+  const auto path = Write(layout);
   EXPECT_EQ(SheetNames(path), Names{"Strict"});
   EXPECT_EQ(DumpSheet(path).rows, Rows{{"n:7"}});
 }
 
 TEST_F(XlsxReader, SheetsInWorkbookOrderHiddenIncludedChartSheetsLeftOut) {
-  XlsxSpec spec;
-  spec.sheets = {{"Zeta", "", "", ""}, {"Alpha", "", "", "hidden"}};
-  spec.extraSheets = "<sheet name=\"Chart1\" sheetId=\"9\" r:id=\"rIdC\"/>";
-  spec.extraWorkbookRels =
+  XlsxLayout layout;
+  layout.sheets = {{"Zeta", "", "", ""}, {"Alpha", "", "", "hidden"}};
+  layout.extraSheets = "<sheet name=\"Chart1\" sheetId=\"9\" r:id=\"rIdC\"/>";
+  layout.extraWorkbookRels =
       "<Relationship Id=\"rIdC\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
       "relationships/chartsheet\" Target=\"chartsheets/sheet1.xml\"/>";
-  EXPECT_EQ(SheetNames(Write(spec)), (Names{"Zeta", "Alpha"}));
+  EXPECT_EQ(SheetNames(Write(layout)), (Names{"Zeta", "Alpha"}));
 }
 
 TEST_F(XlsxReader, EmptySheetHasNoColumnsAndNoRows) {
