@@ -1,10 +1,12 @@
 # Entry points: `make run` and `make test` set up everything on a fresh Debian 12.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+FUZZ_DIR  ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS = -G Ninja -DZEMBRA_WERROR=ON
 
-.PHONY: deps configure build test test-asan run bench package format format-check clean
+.PHONY: deps configure build test test-asan run bench package fuzz format format-check clean
 
 deps:
 	scripts/install-deps
@@ -22,6 +24,7 @@ test-asan: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DZEMBRA_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp:print_suppressions=0 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 # With a display: the dialog. Without one: the headless import of the example.
@@ -33,6 +36,12 @@ run: build
 	  $(BUILD_DIR)/cli/zembra-tp build examples/channels.xlsx -o $(BUILD_DIR)/channels.bin; \
 	  echo "On a desktop, 'make run' (or $(BUILD_DIR)/app/zembra-tool) starts the dialog."; \
 	fi
+
+# Every fuzz target for FUZZ_SECONDS seconds (clang, libFuzzer, ASan+UBSan).
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMBRA_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
@@ -49,4 +58,4 @@ format-check: deps
 	clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::uint16_t kBiff8 = 0x0600;
 constexpr std::uint16_t kBofGlobals = 0x0005;
-constexpr std::uint16_t kBofWorksheet = 0x0010;
 
 // What the globals substream says about the whole workbook.
 struct Globals {
