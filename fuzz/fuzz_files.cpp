@@ -7,7 +7,8 @@
 
 namespace fuzz {
 
-bool WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members) {
+bool WriteZip(const std::string& path,
+              const std::vector<std::pair<std::string, std::string>>& members) {
   int error = 0;
   zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (zip == nullptr) return false;

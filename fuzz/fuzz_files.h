@@ -23,13 +23,14 @@ inline const std::string& PrivateFolder() {
 
 inline std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
   const std::string path = PrivateFolder() + "/" + name;
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                 static_cast<std::streamsize>(size));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   return path;
 }
 
 // Splits the input at each occurrence of the separator, into at most n parts.
-inline std::vector<std::string> SplitParts(const std::uint8_t* data, std::size_t size, std::size_t n) {
+inline std::vector<std::string> SplitParts(const std::uint8_t* data, std::size_t size,
+                                           std::size_t n) {
   static const std::string separator = "\n--part--\n";
   const std::string input(reinterpret_cast<const char*>(data), size);
   std::vector<std::string> parts;
@@ -46,7 +47,8 @@ inline std::vector<std::string> SplitParts(const std::uint8_t* data, std::size_t
 }
 
 // Writes a ZIP archive of the given members (libzip).
-bool WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& members);
+bool WriteZip(const std::string& path,
+              const std::vector<std::pair<std::string, std::string>>& members);
 
 // Reads every sheet of the workbook at path, at most a bounded number of
 // rows each; the engine's own errors are expected, anything else is not.

@@ -130,10 +130,21 @@ std::u16string Utf16FromUtf8(std::string_view utf8) {
   return out;
 }
 
-CString NarrowFromWide(std::u16string_view wide) { return NarrowFromWide(wide, NarrowCharset()); }
+namespace {
+// The common case, a UTF-8 locale, without building the charset's name.
+bool LocaleIsUtf8() {
+  const char* codeset = nl_langinfo(CODESET);
+  return codeset == nullptr || *codeset == '\0' || std::strcmp(codeset, "UTF-8") == 0 ||
+         std::strcmp(codeset, "ANSI_X3.4-1968") == 0 || std::strcmp(codeset, "ASCII") == 0;
+}
+}  // namespace
+
+CString NarrowFromWide(std::u16string_view wide) {
+  return LocaleIsUtf8() ? Utf8FromUtf16(wide) : NarrowFromWide(wide, NarrowCharset());
+}
 
 std::u16string WideFromNarrow(std::string_view narrow) {
-  return WideFromNarrow(narrow, NarrowCharset());
+  return LocaleIsUtf8() ? Utf16FromUtf8(narrow) : WideFromNarrow(narrow, NarrowCharset());
 }
 
 CString NarrowFromWide(std::u16string_view wide, const std::string& charset) {

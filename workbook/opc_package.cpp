@@ -99,10 +99,11 @@ std::vector<Relationship> OpcPackage::RelationshipsOf(const std::string& part) c
   return rels;
 }
 
-std::unique_ptr<XmlStream> OpcPackage::OpenXml(const std::string& part, XmlHandler& handler) const {
+std::unique_ptr<XmlStream> OpcPackage::OpenXml(const std::string& part, XmlHandler& handler,
+                                               XmlNames names) const {
   const auto index = zip_->Find(part);
   if (!index) ThrowDamaged("the part '" + part + "' is missing from the workbook");
-  return std::make_unique<XmlStream>(zip_->OpenMember(*index, part), handler);
+  return std::make_unique<XmlStream>(zip_->OpenMember(*index, part), handler, names);
 }
 
 const Relationship* FindRelationship(const std::vector<Relationship>& rels, std::string_view id) {

@@ -29,7 +29,8 @@ class OpcPackage {
 
   bool Has(const std::string& part) const { return zip_->Find(part).has_value(); }
   // Streams a part through a hardened XML parser; throws Damaged when absent.
-  std::unique_ptr<XmlStream> OpenXml(const std::string& part, XmlHandler& handler) const;
+  std::unique_ptr<XmlStream> OpenXml(const std::string& part, XmlHandler& handler,
+                                     XmlNames names = XmlNames::Resolved) const;
 
  private:
   std::unique_ptr<ZipArchive> zip_;

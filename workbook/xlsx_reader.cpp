@@ -271,6 +271,7 @@ class SheetHandler : public XmlHandler {
     if (index >= kMaxRows) stream->Fail("more than " + std::to_string(kMaxRows) + " rows");
     row_.index = index;
     row_.cells.clear();
+    row_.cells.reserve(8);
     nextColumn_ = 0;
     inRow_ = true;
   }
@@ -295,20 +296,29 @@ class SheetHandler : public XmlHandler {
 
   void StartCell(const XmlAttributes& a) {
     column_ = nextColumn_;
-    if (const char* r = a.Get("r")) {
+    const char* ref = nullptr;
+    const char* type = nullptr;
+    const char* style = nullptr;
+    a.ForEach([&](std::string_view, std::string_view local, const char* value) {
+      if (local.size() != 1) return;
+      if (local[0] == 'r')
+        ref = value;
+      else if (local[0] == 't')
+        type = value;
+      else if (local[0] == 's')
+        style = value;
+    });
+    if (ref != nullptr) {
       std::uint32_t row = 0;
-      if (!ParseCellReference(r, column_, row))
-        stream->Fail("'" + std::string(r) + "' is no cell reference");
+      if (!ParseCellReference(ref, column_, row))
+        stream->Fail("'" + std::string(ref) + "' is no cell reference");
     }
     if (column_ >= kMaxColumns) stream->Fail("a cell past column XFD");
     nextColumn_ = column_ + 1;
-    const char* t = a.Get("t");
-    type_ = t != nullptr ? t : "n";
+    type_ = type != nullptr ? type : "n";
     style_ = 0;
-    if (const char* s = a.Get("s")) {
-      std::uint64_t n = 0;
-      if (ParseUnsigned(s, n)) style_ = n;
-    }
+    std::uint64_t n = 0;
+    if (style != nullptr && ParseUnsigned(style, n)) style_ = n;
     value_.clear();
     inCell_ = true;
   }
@@ -380,7 +390,8 @@ class XlsxSheetCursor : public SheetCursor {
  public:
   XlsxSheetCursor(const OpcPackage& package, const std::string& part, const SheetContext& context)
       : context_(context), handler_(context_), pump_(handler_.ready) {
-    auto stream = package.OpenXml(part, handler_);
+    // Cells need no namespaces: their names are matched by local name.
+    auto stream = package.OpenXml(part, handler_, XmlNames::Prefixed);
     handler_.stream = stream.get();
     pump_.Start(std::move(stream));  // up to the first row, so the dimension is known
   }
@@ -438,7 +449,7 @@ class XlsxWorkbook : public Workbook {
     if (sharedLoaded_) return;
     if (const Relationship* rel = FindRelationshipOfKind(rels_, "sharedStrings")) {
       SharedStringsHandler handler(strings_);
-      package_.OpenXml(rel->target, handler)->ParseAll();
+      package_.OpenXml(rel->target, handler, XmlNames::Prefixed)->ParseAll();
     }
     if (const Relationship* rel = FindRelationshipOfKind(rels_, "styles")) {
       StylesHandler handler;

@@ -8,33 +8,40 @@
 
 namespace workbook {
 namespace {
-constexpr char kSeparator = ' ';
+constexpr char kUriSeparator = ' ';
 }  // namespace
 
-void SplitXmlName(const char* name, std::string_view& ns, std::string_view& local) {
-  const char* sep = std::strrchr(name, kSeparator);
+void SplitXmlName(const char* name, char separator, std::string_view& ns, std::string_view& local) {
+  // One pass: the end of the name and its last separator.
+  const char* sep = nullptr;
+  const char* end = name;
+  for (; *end != '\0'; ++end) {
+    if (*end == separator) sep = end;
+  }
   if (sep == nullptr) {
     ns = {};
-    local = name;
+    local = std::string_view(name, static_cast<std::size_t>(end - name));
   } else {
     ns = std::string_view(name, static_cast<std::size_t>(sep - name));
-    local = sep + 1;
+    local = std::string_view(sep + 1, static_cast<std::size_t>(end - sep - 1));
   }
 }
 
 const char* XmlAttributes::Get(std::string_view local, std::string_view ns) const {
   for (const char** a = atts_; a != nullptr && a[0] != nullptr; a += 2) {
     std::string_view attrNs, attrLocal;
-    SplitXmlName(a[0], attrNs, attrLocal);
+    SplitXmlName(a[0], separator_, attrNs, attrLocal);
     if (attrLocal == local && (ns.empty() || attrNs == ns)) return a[1];
   }
   return nullptr;
 }
 
-XmlStream::XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler)
+XmlStream::XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler, XmlNames names)
     : member_(std::move(member)),
       handler_(handler),
-      parser_(XML_ParserCreateNS(nullptr, kSeparator)),
+      separator_(names == XmlNames::Resolved ? kUriSeparator : ':'),
+      parser_(names == XmlNames::Resolved ? XML_ParserCreateNS(nullptr, kUriSeparator)
+                                          : XML_ParserCreate(nullptr)),
       buffer_(new char[kChunk]) {
   if (parser_ == nullptr) throw std::bad_alloc();
   XML_SetUserData(parser_, this);
@@ -101,9 +108,9 @@ void XmlStream::OnStart(void* self, const XML_Char* name, const XML_Char** atts)
     return;
   }
   std::string_view ns, local;
-  SplitXmlName(name, ns, local);
+  SplitXmlName(name, s->separator_, ns, local);
   try {
-    s->handler_.StartElement(ns, local, XmlAttributes(atts));
+    s->handler_.StartElement(ns, local, XmlAttributes(atts, s->separator_));
   } catch (...) {
     s->Trap(std::current_exception());
   }
@@ -113,7 +120,7 @@ void XmlStream::OnEnd(void* self, const XML_Char* name) {
   auto* s = static_cast<XmlStream*>(self);
   --s->depth_;
   std::string_view ns, local;
-  SplitXmlName(name, ns, local);
+  SplitXmlName(name, s->separator_, ns, local);
   try {
     s->handler_.EndElement(ns, local);
   } catch (...) {

@@ -16,16 +16,36 @@
 
 namespace workbook {
 
+// Splits an expat name ("uri local", or "prefix:local" with ':' as the
+// separator) into its namespace and local name.
+void SplitXmlName(const char* name, char separator, std::string_view& ns, std::string_view& local);
+
+// How element and attribute names reach the handler: with their namespace
+// URI resolved (ns is the URI), or as written (ns is the prefix, if any),
+// which is cheaper for the large parts whose names need no namespace.
+enum class XmlNames { Resolved, Prefixed };
+
 // The attributes of one element, as expat gives them.
 class XmlAttributes {
  public:
-  explicit XmlAttributes(const char** atts) : atts_(atts) {}
+  XmlAttributes(const char** atts, char separator) : atts_(atts), separator_(separator) {}
   // The value of the attribute with this local name (any namespace, or the
   // given one when ns is not empty); null when absent.
   const char* Get(std::string_view local, std::string_view ns = {}) const;
 
+  // Calls f(ns, local, value) for each attribute, in one pass.
+  template <typename F>
+  void ForEach(F&& f) const {
+    for (const char** a = atts_; a != nullptr && a[0] != nullptr; a += 2) {
+      std::string_view ns, local;
+      SplitXmlName(a[0], separator_, ns, local);
+      f(ns, local, a[1]);
+    }
+  }
+
  private:
   const char** atts_;
+  char separator_;
 };
 
 class XmlHandler {
@@ -42,7 +62,8 @@ class XmlStream {
   static constexpr int kMaxDepth = 256;
   static constexpr std::size_t kChunk = 64 * 1024;
 
-  XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler);
+  XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler,
+            XmlNames names = XmlNames::Resolved);
   ~XmlStream();
   XmlStream(const XmlStream&) = delete;
   XmlStream& operator=(const XmlStream&) = delete;
@@ -71,14 +92,12 @@ class XmlStream {
 
   std::unique_ptr<ZipMember> member_;
   XmlHandler& handler_;
+  char separator_;
   XML_Parser parser_;
   int depth_ = 0;
   bool done_ = false;
   std::exception_ptr pending_;
   std::unique_ptr<char[]> buffer_;
 };
-
-// Splits an expat name "uri local" into its namespace and local name.
-void SplitXmlName(const char* name, std::string_view& ns, std::string_view& local);
 
 }  // namespace workbook

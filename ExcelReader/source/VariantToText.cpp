@@ -1,5 +1,7 @@
 #include "ExcelReader/source/VariantToText.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -21,7 +23,24 @@ CString Printf(const char* format, Args... args) {
   return text;
 }
 
-CString Decimal(std::int32_t value) { return Printf("%d", static_cast<int>(value)); }
+CString Decimal(std::int32_t value) { return std::to_string(value); }
+
+// printf's "%.Nf": to_chars gives the same correctly rounded digits, faster.
+CString Fixed(double value, int decimals) {
+  // Whole numbers, most cells of a channel list, without a float conversion.
+  if (value == static_cast<double>(static_cast<std::int64_t>(value)) && value > -1e15 &&
+      value < 1e15 && !(value == 0 && std::signbit(value))) {
+    CString text = std::to_string(static_cast<std::int64_t>(value));
+    text += '.';
+    text.append(static_cast<std::size_t>(decimals), '0');
+    return text;
+  }
+  char buffer[400];  // the largest double has 309 digits before the point
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return Printf(decimals == 8 ? "%.8f" : "%.4f", value);
+  return CString(buffer, result.ptr);
+}
 
 // A UTF-16 string up to its first NUL, narrowed; a null string gives "".
 CString NarrowUpToNul(const char16_t* text) {
@@ -59,7 +78,7 @@ CString ChangedText(const VARIANT& value, VARTYPE to) {
   CVariant changed;
   const HRESULT hr = VariantChangeType(changed.ptr(), &value, 0, to);
   if (FAILED(hr)) throw _com_error(hr);
-  return to == VT_R8 ? Printf("%.8f", changed.get().dblVal) : NarrowUpToNul(changed.get().bstrVal);
+  return to == VT_R8 ? Fixed(changed.get().dblVal, 8) : NarrowUpToNul(changed.get().bstrVal);
 }
 
 }  // namespace
@@ -84,9 +103,9 @@ CString VariantToText(const VARIANT& value) {
     case VT_UI2:
       return Decimal(VariantValueAs<std::uint16_t>(value));
     case VT_R4:
-      return Printf("%.4f", static_cast<double>(VariantValueAs<float>(value)));
+      return Fixed(static_cast<double>(VariantValueAs<float>(value)), 4);
     case VT_R8:
-      return Printf("%.8f", VariantValueAs<double>(value));
+      return Fixed(VariantValueAs<double>(value), 8);
     case VT_CY:
       return CurrencyText(VariantValueAs<CY>(value));
     case VT_DATE:

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/ado/com_ptr.h"
@@ -95,7 +95,7 @@ class Recordset {
   void RequireOpen() const;
 
   std::unique_ptr<RowSource> rows_;
-  std::unordered_map<std::u16string, std::size_t> lookups_;
+  std::vector<std::pair<std::u16string, std::size_t>> lookups_;
   std::int64_t left_ = 0;  // rows still allowed by "top N"
   bool eof_ = true;
   bool positioned_ = true;  // false until the first row has been read

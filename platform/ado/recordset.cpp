@@ -1,4 +1,5 @@
 #include <cctype>
+#include <cstring>
 
 #include "platform/ado/ado.h"
 #include "platform/ado/faults.h"
@@ -122,12 +123,19 @@ std::size_t Recordset::ColumnIndex(const VARIANT& index) {
     const std::int32_t n = index.vt == VT_I4 ? index.lVal : index.iVal;
     if (n >= 0 && static_cast<std::size_t>(n) < columns.size()) return static_cast<std::size_t>(n);
   } else if (index.vt == VT_BSTR) {
-    const std::u16string key = index.bstrVal != nullptr ? index.bstrVal : u"";
-    if (const auto hit = lookups_.find(key); hit != lookups_.end()) return hit->second;
+    const std::u16string_view key =
+        index.bstrVal != nullptr ? std::u16string_view(index.bstrVal) : u"";
+    // A reader asks for the same few names row after row.
+    for (const auto& [name, column] : lookups_) {
+      if (name.size() == key.size() &&
+          std::memcmp(name.data(), key.data(), key.size() * sizeof(char16_t)) == 0) {
+        return column;
+      }
+    }
     const std::string wanted = Trimmed(platform::Utf8FromUtf16(key));
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (EqualsNoCase(Trimmed(columns[i]), wanted)) {
-        lookups_.emplace(key, i);
+        lookups_.emplace_back(std::u16string(key), i);
         return i;
       }
     }
