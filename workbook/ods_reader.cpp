@@ -249,6 +249,7 @@ class OdsSheetHandler : public XmlHandler {
                                                std::to_string(kMaxRepeatedCells) + " times");
       }
       ready.Push(std::move(row_), repeat);
+      stream->Suspend();  // hand the row out before parsing on
     }
     row_ = Row{};
     rowIndex_ = std::min<std::uint32_t>(rowIndex_ + repeat, kMaxRows);

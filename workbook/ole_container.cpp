@@ -1,11 +1,5 @@
 #include "workbook/ole_container.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-input.h>
-#include <gsf/gsf-utils.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -13,6 +7,7 @@
 #include <utility>
 
 #include "workbook/error.h"
+#include "workbook/gsf_library.h"
 
 namespace workbook {
 namespace {
@@ -27,15 +22,17 @@ void CaptureGsfMessage(const gchar*, GLogLevelFlags, const gchar* message, gpoin
   if (g_lastGsfMessage.empty()) g_lastGsfMessage = message != nullptr ? message : "unknown";
 }
 
-void InitGsfOnce() {
+const GsfLibrary& Gsf() {
+  const GsfLibrary& gsf = GsfLibrary::Get();
   static std::once_flag once;
-  std::call_once(once, [] {
-    gsf_init();
+  std::call_once(once, [&gsf] {
+    gsf.init();
     const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING);
     for (const char* domain : {"libgsf", "libgsf:msole", "GLib", "GLib-GObject", "GLib-GIO"}) {
-      g_log_set_handler(domain, levels, CaptureGsfMessage, nullptr);
+      gsf.log_set_handler(domain, levels, CaptureGsfMessage, nullptr);
     }
   });
+  return gsf;
 }
 
 // Throws when libgsf logged a complaint since the last check.
@@ -48,7 +45,7 @@ void CheckGsf(const char* doing) {
 std::string TakeError(GError* error) {
   std::string text =
       error != nullptr && error->message != nullptr ? error->message : "unknown error";
-  if (error != nullptr) g_error_free(error);
+  if (error != nullptr) GsfLibrary::Get().error_free(error);
   return text;
 }
 
@@ -62,24 +59,24 @@ bool HasOle2Signature(const std::string& path) {
 }
 
 std::unique_ptr<OleStream> OleStream::OpenWorkbookStream(const std::string& path) {
-  InitGsfOnce();
+  const GsfLibrary& gsf = Gsf();
   g_lastGsfMessage.clear();
   GError* error = nullptr;
-  GsfInput* file = gsf_input_stdio_new(path.c_str(), &error);
+  GsfInput* file = gsf.input_stdio_new(path.c_str(), &error);
   if (file == nullptr) {
     throw Error(Error::Kind::CannotOpen, "cannot read the file: " + TakeError(error));
   }
-  GsfInfile* infile = gsf_infile_msole_new(file, &error);
+  GsfInfile* infile = gsf.infile_msole_new(file, &error);
   if (infile == nullptr) {
-    g_object_unref(file);
+    gsf.object_unref(file);
     g_lastGsfMessage.clear();
     ThrowDamaged("the OLE2 container is damaged: " + TakeError(error));
   }
-  GsfInput* stream = gsf_infile_child_by_name(infile, "Workbook");
-  if (stream == nullptr) stream = gsf_infile_child_by_name(infile, "Book");
+  GsfInput* stream = gsf.infile_child_by_name(infile, "Workbook");
+  if (stream == nullptr) stream = gsf.infile_child_by_name(infile, "Book");
   if (stream == nullptr) {
-    g_object_unref(infile);
-    g_object_unref(file);
+    gsf.object_unref(infile);
+    gsf.object_unref(file);
     const bool damaged = !g_lastGsfMessage.empty();
     g_lastGsfMessage.clear();
     if (damaged) ThrowDamaged("the OLE2 container is damaged: its directory cannot be read");
@@ -93,20 +90,22 @@ OleStream::OleStream(GsfInput* file, void* infile, GsfInput* stream)
     : file_(file),
       infile_(infile),
       stream_(stream),
-      size_(static_cast<std::uint64_t>(gsf_input_size(stream))) {}
+      size_(static_cast<std::uint64_t>(GsfLibrary::Get().input_size(stream))) {}
 
 OleStream::~OleStream() {
-  g_object_unref(stream_);
-  g_object_unref(infile_);
-  g_object_unref(file_);
+  const GsfLibrary& gsf = GsfLibrary::Get();
+  gsf.object_unref(stream_);
+  gsf.object_unref(infile_);
+  gsf.object_unref(file_);
 }
 
 std::uint64_t OleStream::tell() const {
-  return static_cast<std::uint64_t>(gsf_input_tell(stream_));
+  return static_cast<std::uint64_t>(GsfLibrary::Get().input_tell(stream_));
 }
 
 void OleStream::Seek(std::uint64_t offset) {
-  if (offset > size_ || gsf_input_seek(stream_, static_cast<gsf_off_t>(offset), G_SEEK_SET)) {
+  if (offset > size_ ||
+      GsfLibrary::Get().input_seek(stream_, static_cast<gsf_off_t>(offset), G_SEEK_SET)) {
     ThrowDamaged("a record offset " + std::to_string(offset) + " lies past the end of the " +
                  std::to_string(size_) + "-byte workbook stream");
   }
@@ -118,7 +117,7 @@ void OleStream::Read(std::size_t n, std::uint8_t* out) {
   if (n > size_ - std::min(at, size_)) {
     ThrowDamaged("the workbook stream ends inside a record at offset " + std::to_string(at));
   }
-  if (gsf_input_read(stream_, n, out) == nullptr) {
+  if (GsfLibrary::Get().input_read(stream_, n, out) == nullptr) {
     CheckGsf("reading the workbook stream");
     ThrowDamaged("the workbook stream cannot be read at offset " + std::to_string(at) +
                  " (a sector chain of the OLE2 container is broken)");

@@ -292,6 +292,7 @@ class SheetHandler : public XmlHandler {
                 cells.end());
     ready.Push(std::move(row_));
     row_ = Row{};
+    stream->Suspend();  // hand the row out before parsing on
   }
 
   void StartCell(const XmlAttributes& a) {

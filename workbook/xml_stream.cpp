@@ -86,17 +86,27 @@ void XmlStream::Trap(Error::Kind kind, const std::string& why) {
 
 bool XmlStream::Pump() {
   if (done_) return false;
-  const std::size_t n = member_->Read(buffer_.get(), kChunk);
-  const bool last = n == 0;
-  const XML_Status status =
-      XML_Parse(parser_, buffer_.get(), static_cast<int>(n), last ? XML_TRUE : XML_FALSE);
+  XML_Status status;
+  if (suspended_) {
+    suspended_ = false;
+    status = XML_ResumeParser(parser_);
+  } else {
+    const std::size_t n = member_->Read(buffer_.get(), kChunk);
+    lastFed_ = n == 0;
+    status =
+        XML_Parse(parser_, buffer_.get(), static_cast<int>(n), lastFed_ ? XML_TRUE : XML_FALSE);
+  }
   if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+  if (status == XML_STATUS_SUSPENDED) {
+    suspended_ = true;
+    return true;
+  }
   if (status != XML_STATUS_OK) {
     throw Error(Error::Kind::Damaged, std::string("the XML is not well-formed: ") +
                                           XML_ErrorString(XML_GetErrorCode(parser_)) + " (" +
                                           Where() + ")");
   }
-  if (last) done_ = true;
+  if (lastFed_) done_ = true;
   return !done_;
 }
 

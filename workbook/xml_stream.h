@@ -68,8 +68,12 @@ class XmlStream {
   XmlStream(const XmlStream&) = delete;
   XmlStream& operator=(const XmlStream&) = delete;
 
-  // Parses the next chunk; false once the whole document has been parsed.
+  // Parses on, up to the next suspension or the end of the next chunk; false
+  // once the whole document has been parsed.
   bool Pump();
+  // From inside a handler: stop here, so the caller gets what is complete
+  // (a row) before anything more is parsed. The next Pump goes on.
+  void Suspend() { XML_StopParser(parser_, XML_TRUE); }
   void ParseAll() {
     while (Pump()) {
     }
@@ -96,6 +100,8 @@ class XmlStream {
   XML_Parser parser_;
   int depth_ = 0;
   bool done_ = false;
+  bool suspended_ = false;
+  bool lastFed_ = false;
   std::exception_ptr pending_;
   std::unique_ptr<char[]> buffer_;
 };
