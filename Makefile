@@ -47,7 +47,7 @@ package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
-	$(BUILD_DIR)/bench/column_listing_bench
+	bench/run_bench.sh $(BUILD_DIR)
 
 SOURCES = $(shell git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
 

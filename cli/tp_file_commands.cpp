@@ -1,5 +1,3 @@
-#include <xlsxwriter.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -11,6 +9,7 @@
 
 #include "ExcelReader/source/SatelliteReader.h"
 #include "cli/commands.h"
+#include "cli/xlsxwriter_library.h"
 #include "image/FlashInfoDecoder.h"
 #include "platform/codepage.h"
 #include "workbook/table.h"
@@ -347,40 +346,45 @@ int RunExport(const std::string& tpFile, const std::string& workbook, const TpFi
   }
   if (!representable) return kImportFailed;
 
-  lxw_workbook* book = workbook_new(workbook.c_str());
+  std::string problem;
+  const XlsxWriterLibrary* xlsx = XlsxWriterLibrary::Get(&problem);
+  if (xlsx == nullptr) {
+    err << "zembra-tp: cannot write workbooks: " << problem << '\n';
+    return kCannotWrite;
+  }
+  lxw_workbook* book = xlsx->workbookNew(workbook.c_str());
   if (book == nullptr) {
     err << "zembra-tp: cannot create '" << workbook << "'\n";
     return kCannotWrite;
   }
-  lxw_worksheet* sheet = workbook_add_worksheet(book, "TP file");
+  lxw_worksheet* sheet = xlsx->addWorksheet(book, "TP file");
   lxw_row_t row = 0;
   if (image->satellites.empty()) {
     // A table with the four columns but no satellite fails the import; an
     // empty TP file comes from a workbook without such a table.
-    worksheet_write_string(sheet, 0, 0, "This TP file holds no satellite.", nullptr);
+    xlsx->writeString(sheet, 0, 0, "This TP file holds no satellite.", nullptr);
   } else {
-    for (lxw_col_t c = 0; c < 4; ++c)
-      worksheet_write_string(sheet, 0, c, kSatelliteColumns[c], nullptr);
+    for (lxw_col_t c = 0; c < 4; ++c) xlsx->writeString(sheet, 0, c, kSatelliteColumns[c], nullptr);
   }
   auto writeTp = [&](const TpInfo& t) {
     ++row;
-    worksheet_write_number(sheet, row, 1, t.fre(), nullptr);
-    worksheet_write_number(sheet, row, 2, t.symbolRate(), nullptr);
-    worksheet_write_string(sheet, row, 3, t.polar() ? "V" : "H", nullptr);
+    xlsx->writeNumber(sheet, row, 1, t.fre(), nullptr);
+    xlsx->writeNumber(sheet, row, 2, t.symbolRate(), nullptr);
+    xlsx->writeString(sheet, row, 3, t.polar() ? "V" : "H", nullptr);
   };
   for (std::size_t j = 0; j < LeadingUnassignedTps(*image); ++j) writeTp(image->tps[j]);
   for (std::size_t k = 0; k < image->satellites.size(); ++k) {
     const SatelliteInfo& s = image->satellites[k];
     ++row;
-    worksheet_write_string(sheet, row, 0, ("#" + NameUtf8(s, options)).c_str(), nullptr);
+    xlsx->writeString(sheet, row, 0, ("#" + NameUtf8(s, options)).c_str(), nullptr);
     // The image does not keep a satellite's longitude.
-    worksheet_write_string(sheet, row, 1, "unknown", nullptr);
-    worksheet_write_number(sheet, row, 2, s.localFre1(), nullptr);
-    worksheet_write_number(sheet, row, 3, s.localFre2(), nullptr);
+    xlsx->writeString(sheet, row, 1, "unknown", nullptr);
+    xlsx->writeNumber(sheet, row, 2, s.localFre1(), nullptr);
+    xlsx->writeNumber(sheet, row, 3, s.localFre2(), nullptr);
     const auto [first, last] = TpRange(*image, k);
     for (std::size_t j = first; j < last; ++j) writeTp(image->tps[j]);
   }
-  if (workbook_close(book) != LXW_NO_ERROR) {
+  if (xlsx->workbookClose(book) != LXW_NO_ERROR) {
     err << "zembra-tp: cannot write '" << workbook << "'\n";
     return kCannotWrite;
   }

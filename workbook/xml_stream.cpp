@@ -1,5 +1,6 @@
 #include "workbook/xml_stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <utility>
@@ -91,7 +92,9 @@ bool XmlStream::Pump() {
     suspended_ = false;
     status = XML_ResumeParser(parser_);
   } else {
-    const std::size_t n = member_->Read(buffer_.get(), kChunk);
+    // Small first reads: a caller that wants one row inflates little more.
+    const std::size_t n = member_->Read(buffer_.get(), chunk_);
+    chunk_ = std::min(chunk_ * 4, kChunk);
     lastFed_ = n == 0;
     status =
         XML_Parse(parser_, buffer_.get(), static_cast<int>(n), lastFed_ ? XML_TRUE : XML_FALSE);

@@ -102,6 +102,7 @@ class XmlStream {
   bool done_ = false;
   bool suspended_ = false;
   bool lastFed_ = false;
+  std::size_t chunk_ = 4096;
   std::exception_ptr pending_;
   std::unique_ptr<char[]> buffer_;
 };
