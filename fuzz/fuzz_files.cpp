@@ -14,11 +14,14 @@ bool WriteZip(const std::string& path,
   if (zip == nullptr) return false;
   for (const auto& [name, content] : members) {
     zip_source_t* source = zip_source_buffer(zip, content.data(), content.size(), 0);
-    if (source == nullptr || zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+    const zip_int64_t index = source == nullptr ? -1 : zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE);
+    if (index < 0) {
       zip_source_free(source);
       zip_discard(zip);
       return false;
     }
+    // Stored, not deflated: compressing every input would cost more than parsing it.
+    zip_set_file_compression(zip, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
   }
   if (zip_close(zip) != 0) {
     zip_discard(zip);
