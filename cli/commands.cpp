@@ -78,11 +78,15 @@ int RunCells(const std::string& workbook, std::ostream& out, std::ostream& err) 
       const CVariant query = NarrowTextVariant("Select * From [" + table + "] ");
       rows->Open(query.get(), ConnectionVariant(reader.m_pConnection.get()), ado::adOpenDynamic,
                  ado::adLockPessimistic, ado::adCmdText);
+      std::string text;  // one line, written whole
       for (int line = 2; !rows->GetEndOfFile(); ++line) {
-        out << line;
-        for (const CVariant& column : columns)
-          out << '\t' << VariantToText(rows->GetCollect(column.get()).get());
-        out << '\n';
+        text = std::to_string(line);
+        for (const CVariant& column : columns) {
+          text += '\t';
+          text += VariantToText(rows->GetCollect(column.get()).get());
+        }
+        text += '\n';
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
         rows->MoveNext();
       }
     }

@@ -14,7 +14,8 @@ bool WriteZip(const std::string& path,
   if (zip == nullptr) return false;
   for (const auto& [name, content] : members) {
     zip_source_t* source = zip_source_buffer(zip, content.data(), content.size(), 0);
-    const zip_int64_t index = source == nullptr ? -1 : zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE);
+    const zip_int64_t index =
+        source == nullptr ? -1 : zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE);
     if (index < 0) {
       zip_source_free(source);
       zip_discard(zip);

@@ -249,7 +249,8 @@ class OdsSheetHandler : public XmlHandler {
                                                std::to_string(kMaxRepeatedCells) + " times");
       }
       ready.Push(std::move(row_), repeat);
-      stream->Suspend();  // hand the row out before parsing on
+      // The first rows one by one (a header costs one row); then chunks.
+      if (++rowsGiven_ <= 8) stream->Suspend();
     }
     row_ = Row{};
     rowIndex_ = std::min<std::uint32_t>(rowIndex_ + repeat, kMaxRows);
@@ -268,6 +269,7 @@ class OdsSheetHandler : public XmlHandler {
   std::uint32_t column_ = 0;
   std::uint32_t cellRepeat_ = 1;
   std::uint64_t cellsGiven_ = 0;
+  int rowsGiven_ = 0;
   Row row_;
   std::string type_, value_, dateValue_, timeValue_, booleanValue_, stringValue_, text_;
   bool hasStringValue_ = false;

@@ -292,7 +292,10 @@ class SheetHandler : public XmlHandler {
                 cells.end());
     ready.Push(std::move(row_));
     row_ = Row{};
-    stream->Suspend();  // hand the row out before parsing on
+    // The first rows are handed out one by one, so a caller that wants the
+    // header reads no further; after them a whole chunk is parsed at once,
+    // since resuming the parser for every row costs time.
+    if (++rowsGiven_ <= kRowsHandedOutSingly) stream->Suspend();
   }
 
   void StartCell(const XmlAttributes& a) {
@@ -372,7 +375,9 @@ class SheetHandler : public XmlHandler {
     return Cell::Number(number);
   }
 
+  static constexpr int kRowsHandedOutSingly = 8;
   const SheetContext& context_;
+  int rowsGiven_ = 0;
   Row row_;
   std::uint32_t nextRow_ = 0;
   std::uint32_t nextColumn_ = 0;

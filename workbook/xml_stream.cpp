@@ -42,8 +42,7 @@ XmlStream::XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler, Xml
       handler_(handler),
       separator_(names == XmlNames::Resolved ? kUriSeparator : ':'),
       parser_(names == XmlNames::Resolved ? XML_ParserCreateNS(nullptr, kUriSeparator)
-                                          : XML_ParserCreate(nullptr)),
-      buffer_(new char[kChunk]) {
+                                          : XML_ParserCreate(nullptr)) {
   if (parser_ == nullptr) throw std::bad_alloc();
   XML_SetUserData(parser_, this);
   XML_SetElementHandler(parser_, &XmlStream::OnStart, &XmlStream::OnEnd);
@@ -93,11 +92,14 @@ bool XmlStream::Pump() {
     status = XML_ResumeParser(parser_);
   } else {
     // Small first reads: a caller that wants one row inflates little more.
-    const std::size_t n = member_->Read(buffer_.get(), chunk_);
+    // Inflate straight into expat's own buffer: nothing is copied, and a
+    // suspended parse resumes in place.
+    void* buffer = XML_GetBuffer(parser_, static_cast<int>(chunk_));
+    if (buffer == nullptr) throw std::bad_alloc();
+    const std::size_t n = member_->Read(static_cast<char*>(buffer), chunk_);
     chunk_ = std::min(chunk_ * 4, kChunk);
     lastFed_ = n == 0;
-    status =
-        XML_Parse(parser_, buffer_.get(), static_cast<int>(n), lastFed_ ? XML_TRUE : XML_FALSE);
+    status = XML_ParseBuffer(parser_, static_cast<int>(n), lastFed_ ? XML_TRUE : XML_FALSE);
   }
   if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
   if (status == XML_STATUS_SUSPENDED) {

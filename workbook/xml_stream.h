@@ -104,7 +104,6 @@ class XmlStream {
   bool lastFed_ = false;
   std::size_t chunk_ = 4096;
   std::exception_ptr pending_;
-  std::unique_ptr<char[]> buffer_;
 };
 
 }  // namespace workbook
