@@ -28,8 +28,10 @@ CString Decimal(std::int32_t value) { return std::to_string(value); }
 // printf's "%.Nf": to_chars gives the same correctly rounded digits, faster.
 CString Fixed(double value, int decimals) {
   // Whole numbers, most cells of a channel list, without a float conversion.
-  if (value == static_cast<double>(static_cast<std::int64_t>(value)) && value > -1e15 &&
-      value < 1e15 && !(value == 0 && std::signbit(value))) {
+  // The range test comes first: converting a larger double to an integer
+  // is undefined.
+  if (value > -1e15 && value < 1e15 && value == std::trunc(value) &&
+      !(value == 0 && std::signbit(value))) {
     CString text = std::to_string(static_cast<std::int64_t>(value));
     text += '.';
     text.append(static_cast<std::size_t>(decimals), '0');

@@ -54,6 +54,12 @@ const Case kCases[] = {
     {"r8_whole", [] { return Make<double>(VT_R8, 12345.0); }, "12345.00000000"},
     {"r8_negative_half", [] { return Make<double>(VT_R8, -0.5); }, "-0.50000000"},
     {"r8_fraction", [] { return Make<double>(VT_R8, 10600.9); }, "10600.90000000"},
+    {"r8_huge", [] { return Make<double>(VT_R8, 1e20); }, "100000000000000000000.00000000"},
+    {"r8_beyond_integers", [] { return Make<double>(VT_R8, 3.98541e246); },  // printf's digits
+     "398540999999999983575272806234826128056899779558283169109565279269725683272926535950229808"
+     "227032645826929523315036126334846121485051542461248519823037933316804841110840816704375711"
+     "9843980169557347145031103192558976044866746929764724374789911740416.00000000"},
+    {"r8_negative_zero", [] { return Make<double>(VT_R8, -0.0); }, "-0.00000000"},
     {"cy_whole", [] { return Make<CY>(VT_CY, CY{30000}); }, "3"},
     {"cy_fraction", [] { return Make<CY>(VT_CY, CY{125000}); }, "12.5"},
     {"cy_negative_small", [] { return Make<CY>(VT_CY, CY{-1}); }, "-0.0001"},
