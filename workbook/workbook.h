@@ -41,8 +41,6 @@ class Workbook {
   virtual std::unique_ptr<SheetCursor> OpenSheet(std::size_t index) = 0;
 };
 
-enum class Format { Xlsx, Xls, Ods };
-
 // Opens the workbook at path; throws Error when it cannot be read, is not a
 // workbook, or is damaged.
 std::unique_ptr<Workbook> OpenWorkbook(const std::string& path);

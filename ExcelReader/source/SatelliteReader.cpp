@@ -72,6 +72,10 @@ std::int32_t ReadNumber(const CString& text) {
   return static_cast<std::int32_t>(value);
 }
 
+int CSatelliteReader::RecordBytes() const {
+  return 18 * static_cast<int>(m_vecSatellite.size()) + 4 * static_cast<int>(m_vecTp.size());
+}
+
 CSatelliteReader::~CSatelliteReader() {
   for (SatelliteInfo* satellite : m_vecSatellite) delete satellite;
   for (TpInfo* tp : m_vecTp) delete tp;
@@ -224,9 +228,7 @@ void CSatelliteReader::ProcessSatellite(const CString texts[4], ReadState& state
   }
   satellite->setLocalFre1(static_cast<std::uint16_t>(localFre1));
   satellite->setLocalFre2(static_cast<std::uint16_t>(localFre2));
-  const int used =
-      18 * static_cast<int>(m_vecSatellite.size()) + 4 * static_cast<int>(m_vecTp.size());
-  if (used + kSatelliteReserve < kCapacity) {
+  if (RecordBytes() + kSatelliteReserve < kCapacity) {
     m_vecSatellite.push_back(satellite);
     state.satelliteRefused = false;
   } else {
@@ -277,9 +279,7 @@ void CSatelliteReader::ProcessTp(const CString texts[4], ReadState& state) {
   }
   tp->setFreAndPolar(static_cast<std::uint16_t>(fre), polar);
   tp->setSymbolRate(static_cast<std::uint16_t>(symbolRate));
-  const int used =
-      18 * static_cast<int>(m_vecSatellite.size()) + 4 * static_cast<int>(m_vecTp.size());
-  if (used + kTpReserve < kCapacity) {
+  if (RecordBytes() + kTpReserve < kCapacity) {
     m_vecTp.push_back(tp);
     ++state.tpCount;
   } else {

@@ -34,6 +34,8 @@ class CSatelliteReader : public CExcelReader {
     bool satelliteRefused = false;  // the last satellite row was refused for capacity
   };
 
+  // Bytes the accepted records take in the image.
+  int RecordBytes() const;
   bool ReadTable(const CString& table, ReadState& state);
   void ProcessRow(const CString texts[4], ReadState& state);
   void ProcessSatellite(const CString texts[4], ReadState& state);
