@@ -24,7 +24,6 @@ test-asan: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug -DZEMBRA_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp:print_suppressions=0 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 # With a display: the dialog. Without one: the headless import of the example.

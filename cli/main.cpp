@@ -12,7 +12,7 @@
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_CTYPE, "");  // the character set of names; numbers stay in the C form
   std::ios::sync_with_stdio(false);
   CLI::App app{"Turns a workbook of satellites and transponders into a Zembra TP file.",
                "zembra-tp"};

@@ -1,13 +1,14 @@
 #pragma once
-// An OLE2 compound file (libgsf) and the one stream of it that holds a
-// workbook. libgsf reports some damage only through GLib critical messages;
-// those are caught here and turned into errors.
+// An OLE2 compound file (Compound File Binary) and the one stream of it that
+// holds a workbook. Every sector number, chain and size the file states is
+// checked against the file before it is used: chains that loop or leave the
+// file are damage, never a hang or a read out of bounds.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-typedef struct _GsfInput GsfInput;
+#include "workbook/read_only_file.h"
 
 namespace workbook {
 
@@ -16,26 +17,38 @@ bool HasOle2Signature(const std::string& path);
 
 class OleStream {
  public:
+  // Where a piece of the stream lies in the file.
+  struct Extent {
+    std::uint64_t fileOffset;
+    std::uint64_t length;
+  };
+
   // Opens the "Workbook" (BIFF8) or "Book" (BIFF5/7) stream of the file.
   // Throws NotAWorkbook when there is none, Damaged for a broken container.
   static std::unique_ptr<OleStream> OpenWorkbookStream(const std::string& path);
-  ~OleStream();
+  OleStream(std::unique_ptr<ReadOnlyFile> file, std::vector<Extent> extents, std::uint64_t size);
   OleStream(const OleStream&) = delete;
   OleStream& operator=(const OleStream&) = delete;
 
   std::uint64_t size() const { return size_; }
-  std::uint64_t tell() const;
+  std::uint64_t tell() const { return position_; }
   void Seek(std::uint64_t offset);
   // Exactly n bytes at the current position into out; throws Damaged when
-  // the stream ends first or the container breaks.
+  // the stream ends first or the file is shorter than its sectors.
   void Read(std::size_t n, std::uint8_t* out);
 
  private:
-  OleStream(GsfInput* file, void* infile, GsfInput* stream);
-  GsfInput* file_;
-  void* infile_;
-  GsfInput* stream_;
+  void FillWindow();
+
+  std::unique_ptr<ReadOnlyFile> file_;
+  std::vector<Extent> extents_;
+  std::vector<std::uint64_t> extentStarts_;  // stream offset of each extent
   std::uint64_t size_;
+  std::uint64_t position_ = 0;
+  // The stream bytes read ahead: [windowStart_, windowStart_ + window_.size()).
+  std::vector<std::uint8_t> window_;
+  std::uint64_t windowStart_ = 0;
+  std::size_t windowCapacity_ = 0;
 };
 
 }  // namespace workbook

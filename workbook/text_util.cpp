@@ -113,4 +113,13 @@ bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace workbook

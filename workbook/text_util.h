@@ -22,6 +22,9 @@ bool ParseRangeColumns(std::string_view ref, std::uint32_t& first, std::uint32_t
 // Column letters for messages: 0 -> "A", 27 -> "AB".
 std::string ColumnName(std::uint32_t column);
 
+// ASCII letter case ignored, as OPC part names and OLE2 entry names compare.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // A whole unsigned decimal number; false for anything else or an overflow.
 bool ParseUnsigned(std::string_view text, std::uint64_t& value);
 

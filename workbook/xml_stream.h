@@ -60,7 +60,7 @@ class XmlHandler {
 class XmlStream {
  public:
   static constexpr int kMaxDepth = 256;
-  static constexpr std::size_t kChunk = 64 * 1024;
+  static constexpr std::size_t kChunk = 16 * 1024;
 
   XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler,
             XmlNames names = XmlNames::Resolved);

@@ -1,11 +1,151 @@
 #include "workbook/zip_archive.h"
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
 #include "workbook/error.h"
+#include "workbook/text_util.h"
 
 namespace workbook {
 namespace {
+
 constexpr std::uint64_t kDefaultMaxMemberBytes = std::uint64_t{1} << 30;
 std::uint64_t g_maxMemberBytes = kDefaultMaxMemberBytes;
+
+constexpr std::uint32_t kLocalHeader = 0x04034b50;
+constexpr std::uint32_t kCentralHeader = 0x02014b50;
+constexpr std::uint32_t kEndOfDirectory = 0x06054b50;
+constexpr std::uint32_t kZip64Locator = 0x07064b50;
+constexpr std::uint32_t kZip64EndOfDirectory = 0x06064b50;
+constexpr std::size_t kEndOfDirectorySize = 22;
+constexpr std::size_t kCentralHeaderSize = 46;
+constexpr std::size_t kLocalHeaderSize = 30;
+constexpr std::uint16_t kZip64ExtraId = 0x0001;
+constexpr std::uint16_t kFlagEncrypted = 0x0001;
+constexpr std::uint16_t kStored = 0;
+constexpr std::uint16_t kDeflated = 8;
+// Compressed input is read in growing chunks: a column listing needs only
+// the start of a sheet, a whole read profits from large reads.
+constexpr std::size_t kFirstChunk = 4096;
+constexpr std::size_t kLargestChunk = 64 * 1024;
+
+[[noreturn]] void ThrowBrokenContainer(const std::string& what) {
+  ThrowDamaged("the ZIP container is damaged: " + what);
+}
+
+struct Directory {
+  std::uint64_t entries = 0;
+  std::uint64_t size = 0;
+  std::uint64_t offset = 0;
+};
+
+// The end-of-central-directory record (and its ZIP64 form), searched from
+// the end of the file past a comment of up to 64 KiB. Nothing when there is
+// none.
+std::optional<Directory> FindDirectory(const ReadOnlyFile& file) {
+  const std::uint64_t fileSize = file.size();
+  if (fileSize < kEndOfDirectorySize) return std::nullopt;
+  const std::size_t tailSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndOfDirectorySize + 0xFFFF));
+  const std::uint64_t tailStart = fileSize - tailSize;
+  std::vector<unsigned char> tail(tailSize);
+  if (!file.ReadExactAt(tailStart, tailSize, tail.data())) return std::nullopt;
+  for (std::size_t at = tailSize - kEndOfDirectorySize + 1; at-- > 0;) {
+    const unsigned char* record = tail.data() + at;
+    if (Le32(record) != kEndOfDirectory) continue;
+    const std::uint64_t recordAt = tailStart + at;
+    if (Le16(record + 4) != 0 || Le16(record + 6) != 0) {
+      ThrowBrokenContainer("it spans several disks");
+    }
+    Directory directory{Le16(record + 10), Le32(record + 12), Le32(record + 16)};
+    std::uint64_t directoryEnd = recordAt;
+    const bool zip64 = directory.entries == 0xFFFF || directory.size == 0xFFFFFFFF ||
+                       directory.offset == 0xFFFFFFFF;
+    unsigned char locator[20];
+    if (zip64 && recordAt >= sizeof locator &&
+        file.ReadExactAt(recordAt - sizeof locator, sizeof locator, locator) &&
+        Le32(locator) == kZip64Locator) {
+      const std::uint64_t zip64At = Le64(locator + 8);
+      unsigned char zip64Record[56];
+      if (!file.ReadExactAt(zip64At, sizeof zip64Record, zip64Record) ||
+          Le32(zip64Record) != kZip64EndOfDirectory) {
+        ThrowBrokenContainer("its ZIP64 end record is missing");
+      }
+      directory = {Le64(zip64Record + 32), Le64(zip64Record + 40), Le64(zip64Record + 48)};
+      directoryEnd = zip64At;
+    }
+    if (directory.offset > directoryEnd || directory.size > directoryEnd - directory.offset) {
+      ThrowBrokenContainer("its central directory lies outside the file");
+    }
+    return directory;
+  }
+  return std::nullopt;
+}
+
+// Applies the ZIP64 extra field: the 64-bit values of the fields whose
+// 32-bit slots hold 0xFFFFFFFF, in their fixed order.
+void ApplyZip64Extra(const unsigned char* extra, std::size_t length, ZipArchive::Entry& entry) {
+  std::uint64_t* fields[] = {&entry.size, &entry.compressedSize, &entry.localHeaderOffset};
+  while (length >= 4) {
+    const std::uint16_t id = Le16(extra);
+    const std::size_t dataSize = std::min<std::size_t>(Le16(extra + 2), length - 4);
+    if (id == kZip64ExtraId) {
+      std::size_t used = 0;
+      for (std::uint64_t* field : fields) {
+        if (*field != 0xFFFFFFFF) continue;
+        if (used + 8 > dataSize) ThrowBrokenContainer("a ZIP64 extra field is too short");
+        *field = Le64(extra + 4 + used);
+        used += 8;
+      }
+      return;
+    }
+    extra += 4 + dataSize;
+    length -= 4 + dataSize;
+  }
+}
+
+std::vector<ZipArchive::Entry> ReadDirectory(const ReadOnlyFile& file, const Directory& directory) {
+  if (directory.entries > directory.size / kCentralHeaderSize) {
+    ThrowBrokenContainer("its central directory is too short for its " +
+                         std::to_string(directory.entries) + " entries");
+  }
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(directory.size));
+  if (!file.ReadExactAt(directory.offset, bytes.size(), bytes.data())) {
+    ThrowBrokenContainer("its central directory cannot be read");
+  }
+  std::vector<ZipArchive::Entry> entries;
+  entries.reserve(static_cast<std::size_t>(directory.entries));
+  std::size_t at = 0;
+  for (std::uint64_t i = 0; i < directory.entries; ++i) {
+    const unsigned char* header = bytes.data() + at;
+    if (bytes.size() - at < kCentralHeaderSize || Le32(header) != kCentralHeader) {
+      ThrowBrokenContainer("entry " + std::to_string(i + 1) +
+                           " of its central directory is broken");
+    }
+    const std::size_t nameLength = Le16(header + 28);
+    const std::size_t extraLength = Le16(header + 30);
+    const std::size_t commentLength = Le16(header + 32);
+    const std::size_t recordSize = kCentralHeaderSize + nameLength + extraLength + commentLength;
+    if (bytes.size() - at < recordSize) {
+      ThrowBrokenContainer("entry " + std::to_string(i + 1) + " runs past its central directory");
+    }
+    ZipArchive::Entry entry;
+    entry.flags = Le16(header + 8);
+    entry.method = Le16(header + 10);
+    entry.crc = Le32(header + 16);
+    entry.compressedSize = Le32(header + 20);
+    entry.size = Le32(header + 24);
+    entry.localHeaderOffset = Le32(header + 42);
+    entry.name.assign(reinterpret_cast<const char*>(header + kCentralHeaderSize), nameLength);
+    ApplyZip64Extra(header + kCentralHeaderSize + nameLength, extraLength, entry);
+    entries.push_back(std::move(entry));
+    at += recordSize;
+  }
+  return entries;
+}
+
 }  // namespace
 
 std::uint64_t MaxMemberBytes() { return g_maxMemberBytes; }
@@ -17,42 +157,50 @@ void SetMaxMemberBytes(std::uint64_t cap) {
 }  // namespace testing
 
 std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path) {
-  int code = 0;
-  zip_t* zip = zip_open(path.c_str(), ZIP_RDONLY, &code);
-  if (zip != nullptr) return std::unique_ptr<ZipArchive>(new ZipArchive(zip));
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  const std::string reason = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  switch (code) {
-    case ZIP_ER_NOZIP:
-      return nullptr;
-    case ZIP_ER_OPEN:
-    case ZIP_ER_READ:
-    case ZIP_ER_NOENT:
-    case ZIP_ER_MEMORY:
-      throw Error(Error::Kind::CannotOpen, "cannot read the file: " + reason);
-    default:
-      throw Error(Error::Kind::Damaged, "the ZIP container is damaged: " + reason);
+  auto file = std::make_unique<ReadOnlyFile>(path);
+  const std::optional<Directory> directory = FindDirectory(*file);
+  if (!directory) {
+    unsigned char head[4];
+    if (file->ReadExactAt(0, sizeof head, head) && Le32(head) == kLocalHeader) {
+      ThrowBrokenContainer("its central directory is missing (the file may be cut short)");
+    }
+    return nullptr;
   }
+  std::vector<Entry> entries = ReadDirectory(*file, *directory);
+  return std::unique_ptr<ZipArchive>(new ZipArchive(std::move(file), std::move(entries)));
 }
 
-ZipArchive::~ZipArchive() { zip_discard(zip_); }
-
 std::optional<std::uint64_t> ZipArchive::Find(const std::string& name) const {
-  const zip_int64_t index = zip_name_locate(zip_, name.c_str(), ZIP_FL_NOCASE);
-  if (index < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(index);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (EqualsIgnoringCase(entries_[i].name, name)) return i;
+  }
+  return std::nullopt;
 }
 
 std::unique_ptr<ZipMember> ZipArchive::OpenMember(std::uint64_t index,
                                                   const std::string& name) const {
-  zip_file_t* file = zip_fopen_index(zip_, index, 0);
-  if (file == nullptr) {
-    throw Error(Error::Kind::Damaged,
-                "the part '" + name + "' cannot be read: " + zip_strerror(zip_));
+  const Entry& entry = entries_.at(static_cast<std::size_t>(index));
+  const std::string part = "the part '" + name + "' ";
+  if (entry.flags & kFlagEncrypted) throw Error(Error::Kind::Unsupported, part + "is encrypted");
+  if (entry.method != kStored && entry.method != kDeflated) {
+    throw Error(Error::Kind::Unsupported,
+                part + "is compressed with method " + std::to_string(entry.method) +
+                    ", which this tool does not read (only stored and deflated parts)");
   }
-  return std::make_unique<ZipMember>(file, name, MaxMemberBytes());
+  unsigned char header[kLocalHeaderSize];
+  if (!file_->ReadExactAt(entry.localHeaderOffset, sizeof header, header) ||
+      Le32(header) != kLocalHeader) {
+    ThrowDamaged(part + "cannot be read: its local header is missing");
+  }
+  const std::uint64_t dataOffset =
+      entry.localHeaderOffset + kLocalHeaderSize + Le16(header + 26) + Le16(header + 28);
+  if (dataOffset > file_->size() || entry.compressedSize > file_->size() - dataOffset) {
+    ThrowDamaged(part + "cannot be read: its data runs past the end of the file");
+  }
+  if (entry.method == kStored && entry.compressedSize != entry.size) {
+    ThrowDamaged(part + "cannot be read: it is stored, but its two sizes differ");
+  }
+  return std::make_unique<ZipMember>(*file_, entry, dataOffset, name, MaxMemberBytes());
 }
 
 std::optional<std::string> ZipArchive::ReadSmall(const std::string& name, std::size_t limit) const {
@@ -70,21 +218,97 @@ std::optional<std::string> ZipArchive::ReadSmall(const std::string& name, std::s
   return text;
 }
 
-ZipMember::~ZipMember() { zip_fclose(file_); }
+struct ZipMember::Inflater {
+  z_stream stream{};
+  Inflater() {
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+  }
+  ~Inflater() { inflateEnd(&stream); }
+};
+
+ZipMember::ZipMember(const ReadOnlyFile& file, const ZipArchive::Entry& entry,
+                     std::uint64_t dataOffset, std::string name, std::uint64_t cap)
+    : file_(file),
+      entry_(entry),
+      name_(std::move(name)),
+      cap_(cap),
+      next_(dataOffset),
+      left_(entry.compressedSize),
+      crc_(static_cast<std::uint32_t>(crc32(0, nullptr, 0))) {
+  if (entry_.method == kDeflated) inflater_ = std::make_unique<Inflater>();
+}
+
+ZipMember::~ZipMember() = default;
+
+void ZipMember::ThrowDamaged(const std::string& what) const {
+  workbook::ThrowDamaged("the part '" + name_ + "' is damaged: " + what);
+}
 
 std::size_t ZipMember::Read(char* buffer, std::size_t size) {
-  const zip_int64_t n = zip_fread(file_, buffer, size);
-  if (n < 0) {
-    throw Error(Error::Kind::Damaged, "the part '" + name_ + "' is damaged: " +
-                                          zip_error_strerror(zip_file_get_error(file_)));
-  }
-  total_ += static_cast<std::uint64_t>(n);
+  if (ended_ || size == 0) return 0;
+  const std::size_t n = entry_.method == kStored ? ReadStored(buffer, size) : Inflate(buffer, size);
+  crc_ = static_cast<std::uint32_t>(
+      crc32(crc_, reinterpret_cast<const Bytef*>(buffer), static_cast<uInt>(n)));
+  total_ += n;
   if (total_ > cap_) {
     throw Error(Error::Kind::TooLarge, "the part '" + name_ + "' inflates to more than " +
                                            std::to_string(cap_) +
                                            " bytes; the file looks like a zip bomb");
   }
-  return static_cast<std::size_t>(n);
+  if (total_ > entry_.size) {
+    ThrowDamaged("it inflates to more than the " + std::to_string(entry_.size) +
+                 " bytes its directory entry states");
+  }
+  if (ended_) {
+    if (total_ != entry_.size) {
+      ThrowDamaged("it inflates to " + std::to_string(total_) + " bytes, not the " +
+                   std::to_string(entry_.size) + " its directory entry states");
+    }
+    if (crc_ != entry_.crc) ThrowDamaged("its CRC-32 does not match");
+  }
+  return n;
+}
+
+std::size_t ZipMember::ReadStored(char* buffer, std::size_t size) {
+  const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
+  if (file_.ReadAt(next_, want, buffer) != want) ThrowDamaged("the file ends inside its data");
+  next_ += want;
+  left_ -= want;
+  ended_ = left_ == 0;
+  return want;
+}
+
+void ZipMember::Refill() {
+  const std::size_t chunk =
+      input_.empty() ? kFirstChunk : std::min(input_.size() * 2, kLargestChunk);
+  if (input_.size() < chunk) input_.resize(chunk);
+  const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, left_));
+  if (file_.ReadAt(next_, want, input_.data()) != want) {
+    ThrowDamaged("the file ends inside its data");
+  }
+  next_ += want;
+  left_ -= want;
+  inflater_->stream.next_in = input_.data();
+  inflater_->stream.avail_in = static_cast<uInt>(want);
+}
+
+std::size_t ZipMember::Inflate(char* buffer, std::size_t size) {
+  z_stream& z = inflater_->stream;
+  z.next_out = reinterpret_cast<Bytef*>(buffer);
+  z.avail_out = static_cast<uInt>(std::min<std::size_t>(size, 1u << 30));
+  const uInt wanted = z.avail_out;
+  while (z.avail_out > 0 && !ended_) {
+    if (z.avail_in == 0 && left_ > 0) Refill();
+    const int result = inflate(&z, Z_NO_FLUSH);
+    if (result == Z_STREAM_END) {
+      ended_ = true;
+    } else if (result == Z_BUF_ERROR) {
+      if (z.avail_in == 0 && left_ == 0) ThrowDamaged("its compressed data ends too early");
+    } else if (result != Z_OK) {
+      ThrowDamaged(z.msg != nullptr ? z.msg : "its compressed data cannot be inflated");
+    }
+  }
+  return wanted - z.avail_out;
 }
 
 }  // namespace workbook

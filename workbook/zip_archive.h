@@ -1,13 +1,15 @@
 #pragma once
-// A read-only ZIP archive (libzip) whose members are read as streams, with
-// a cap on the bytes actually inflated: the sizes a member claims are never
-// trusted.
-#include <zip.h>
-
+// A read-only ZIP archive whose members are read as streams (zlib's raw
+// inflate), with a cap on the bytes actually inflated: the sizes a member
+// claims are never trusted. Only what .xlsx and .ods packages use is read:
+// stored and deflated members, ZIP64 sizes and offsets, one disk.
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "workbook/read_only_file.h"
 
 namespace workbook {
 
@@ -24,10 +26,20 @@ class ZipMember;
 
 class ZipArchive {
  public:
+  // What the central directory says of one member.
+  struct Entry {
+    std::string name;
+    std::uint16_t flags = 0;
+    std::uint16_t method = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t compressedSize = 0;
+    std::uint64_t size = 0;
+    std::uint64_t localHeaderOffset = 0;
+  };
+
   // Nothing when the file is not a ZIP archive; throws CannotOpen when it
   // cannot be read, Damaged when it is a broken one.
   static std::unique_ptr<ZipArchive> Open(const std::string& path);
-  ~ZipArchive();
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
@@ -39,28 +51,45 @@ class ZipArchive {
   std::optional<std::string> ReadSmall(const std::string& name, std::size_t limit) const;
 
  private:
-  explicit ZipArchive(zip_t* zip) : zip_(zip) {}
-  zip_t* zip_;
+  ZipArchive(std::unique_ptr<ReadOnlyFile> file, std::vector<Entry> entries)
+      : file_(std::move(file)), entries_(std::move(entries)) {}
+  std::unique_ptr<ReadOnlyFile> file_;
+  std::vector<Entry> entries_;
 };
 
 class ZipMember {
  public:
-  ZipMember(zip_file_t* file, std::string name, std::uint64_t cap)
-      : file_(file), name_(std::move(name)), cap_(cap) {}
+  // Starts inflating the member whose data begins at dataOffset.
+  ZipMember(const ReadOnlyFile& file, const ZipArchive::Entry& entry, std::uint64_t dataOffset,
+            std::string name, std::uint64_t cap);
   ~ZipMember();
   ZipMember(const ZipMember&) = delete;
   ZipMember& operator=(const ZipMember&) = delete;
 
-  // Up to size bytes; 0 at the end. Throws Damaged on a broken stream and
-  // TooLarge past the cap.
+  // Up to size bytes; 0 at the end. Throws Damaged on a broken stream
+  // (including a wrong size or CRC at its end) and TooLarge past the cap.
   std::size_t Read(char* buffer, std::size_t size);
   const std::string& name() const { return name_; }
 
  private:
-  zip_file_t* file_;
+  std::size_t ReadStored(char* buffer, std::size_t size);
+  std::size_t Inflate(char* buffer, std::size_t size);
+  void Refill();
+  std::size_t Finish(std::size_t n);
+  [[noreturn]] void ThrowDamaged(const std::string& what) const;
+
+  const ReadOnlyFile& file_;
+  ZipArchive::Entry entry_;
   std::string name_;
   std::uint64_t cap_;
-  std::uint64_t total_ = 0;
+  std::uint64_t next_;       // file offset of the next compressed byte
+  std::uint64_t left_;       // compressed bytes not yet read from the file
+  std::uint64_t total_ = 0;  // bytes handed out
+  std::uint32_t crc_ = 0;
+  bool ended_ = false;
+  std::vector<unsigned char> input_;
+  struct Inflater;
+  std::unique_ptr<Inflater> inflater_;
 };
 
 }  // namespace workbook

@@ -49,15 +49,23 @@ std::string Biff8Workbook(const std::string& globalRecords, const std::string& s
 }
 
 void WriteOle2(const std::string& path, const std::string& streamName, const std::string& stream) {
+  WriteOle2(path, {{streamName, stream}});
+}
+
+void WriteOle2(const std::string& path,
+               const std::vector<std::pair<std::string, std::string>>& streams,
+               unsigned sectorSize) {
   gsf_init();
   GError* error = nullptr;
   GsfOutput* file = gsf_output_stdio_new(path.c_str(), &error);
   if (file == nullptr) throw std::runtime_error("cannot create " + path);
-  GsfOutfile* ole = gsf_outfile_msole_new(file);
-  GsfOutput* child = gsf_outfile_new_child(ole, streamName.c_str(), FALSE);
-  gsf_output_write(child, stream.size(), reinterpret_cast<const guint8*>(stream.data()));
-  gsf_output_close(child);
-  g_object_unref(child);
+  GsfOutfile* ole = gsf_outfile_msole_new_full(file, sectorSize, 64);
+  for (const auto& [name, bytes] : streams) {
+    GsfOutput* child = gsf_outfile_new_child(ole, name.c_str(), FALSE);
+    gsf_output_write(child, bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
+    gsf_output_close(child);
+    g_object_unref(child);
+  }
   gsf_output_close(GSF_OUTPUT(ole));
   g_object_unref(ole);
   g_object_unref(file);

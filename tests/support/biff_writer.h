@@ -3,6 +3,8 @@
 // an .xls exactly the records it is about.
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace test_support {
 
@@ -30,5 +32,10 @@ std::string Biff8Workbook(const std::string& globalRecords, const std::string& s
 
 // Writes an OLE2 compound file with one stream.
 void WriteOle2(const std::string& path, const std::string& streamName, const std::string& stream);
+// Writes an OLE2 compound file with the given streams in its root storage,
+// in sectors of 512 (version 3) or 4096 bytes (version 4).
+void WriteOle2(const std::string& path,
+               const std::vector<std::pair<std::string, std::string>>& streams,
+               unsigned sectorSize = 512);
 
 }  // namespace test_support
