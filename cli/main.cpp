@@ -13,7 +13,6 @@
 
 int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "");  // the character set of names; numbers stay in the C form
-  std::ios::sync_with_stdio(false);
   CLI::App app{"Turns a workbook of satellites and transponders into a Zembra TP file.",
                "zembra-tp"};
   app.set_version_flag("--version", "zembra-tp " ZEMBRA_VERSION);

@@ -198,9 +198,8 @@ class OdsSheetHandler : public XmlHandler {
   Cell MakeCell() const {
     if (isErrorResult_) return Cell::ErrorCode(ErrorCodeFromText(text_));
     if (type_ == "float" || type_ == "percentage" || type_ == "currency") {
-      char* end = nullptr;
-      const double number = std::strtod(value_.c_str(), &end);
-      if (value_.empty() || *end != '\0')
+      double number = 0;
+      if (!ParseDouble(value_, number))
         stream->Fail("a number cell holds '" + value_.substr(0, 40) + "'");
       // LibreOffice keeps a formula's truth value as a number shown as TRUE
       // or FALSE; it is the boolean that Excel stores.

@@ -1,6 +1,7 @@
 #include "workbook/text_util.h"
 
 #include <charconv>
+#include <cstdlib>
 
 #include "workbook/cell.h"
 
@@ -111,6 +112,17 @@ bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
   if (text.empty()) return false;
   const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+bool ParseDouble(std::string_view text, double& value) {
+  // from_chars reads the forms writers use, without a copy or the locale;
+  // strtod takes the rest (leading blanks, a '+', hexadecimal).
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (r.ec == std::errc() && r.ptr == text.data() + text.size()) return true;
+  const std::string copy(text);
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return end != copy.c_str() && *end == '\0';
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

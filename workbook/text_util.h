@@ -22,6 +22,10 @@ bool ParseRangeColumns(std::string_view ref, std::uint32_t& first, std::uint32_t
 // Column letters for messages: 0 -> "A", 27 -> "AB".
 std::string ColumnName(std::uint32_t column);
 
+// A whole number as strtod reads it in the C locale ("1.5", "-2E3", " +7",
+// "0x1p4"); false when anything is left over or there is no number.
+bool ParseDouble(std::string_view text, double& value);
+
 // ASCII letter case ignored, as OPC part names and OLE2 entry names compare.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 

@@ -362,9 +362,8 @@ class SheetHandler : public XmlHandler {
       double date = 0;
       return OleDateFromIso(value_, date) ? Cell::Date(date) : Cell::Text(value_);
     }
-    char* end = nullptr;
-    const double number = std::strtod(value_.c_str(), &end);
-    if (end == value_.c_str() || *end != '\0') {
+    double number = 0;
+    if (!ParseDouble(value_, number)) {
       stream->Fail("cell " + CellName() + " holds '" + value_.substr(0, 40) +
                    "', which is no number");
     }

@@ -123,8 +123,7 @@ std::size_t Recordset::ColumnIndex(const VARIANT& index) {
     const std::int32_t n = index.vt == VT_I4 ? index.lVal : index.iVal;
     if (n >= 0 && static_cast<std::size_t>(n) < columns.size()) return static_cast<std::size_t>(n);
   } else if (index.vt == VT_BSTR) {
-    const std::u16string_view key =
-        index.bstrVal != nullptr ? std::u16string_view(index.bstrVal) : u"";
+    const std::u16string_view key(index.bstrVal, SysStringLen(index.bstrVal));
     // A reader asks for the same few names row after row.
     for (const auto& [name, column] : lookups_) {
       if (name.size() == key.size() &&
