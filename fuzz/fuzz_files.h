@@ -1,20 +1,21 @@
 #pragma once
-// Fuzz inputs as files: the engine opens workbooks by path, so each input is
-// written to a file of this process's own in a private temporary folder.
+// Helpers of the fuzz targets: inputs are read from memory where the engine
+// allows it; the whole import opens workbooks by path, so its input is
+// written to a file of this process's own (in /dev/shm when there is one).
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace fuzz {
 
 inline const std::string& PrivateFolder() {
   static const std::string folder = [] {
-    std::string pattern = "/tmp/zembra-fuzz-XXXXXX";
+    std::string pattern =
+        (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/zembra-fuzz-XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     return pattern;
   }();
@@ -46,12 +47,8 @@ inline std::vector<std::string> SplitParts(const std::uint8_t* data, std::size_t
   return parts;
 }
 
-// Writes a ZIP archive of the given members (libzip).
-bool WriteZip(const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& members);
-
-// Reads every sheet of the workbook at path, at most a bounded number of
-// rows each; the engine's own errors are expected, anything else is not.
-void ReadWholeWorkbook(const std::string& path);
+// Reads every sheet of the workbook file's bytes, at most a bounded number
+// of rows each; the engine's own errors are expected, anything else is not.
+void ReadWholeWorkbook(std::string bytes);
 
 }  // namespace fuzz

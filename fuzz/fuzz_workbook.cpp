@@ -2,6 +2,6 @@
 #include "fuzz/fuzz_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::ReadWholeWorkbook(fuzz::WriteInput("input", data, size));
+  fuzz::ReadWholeWorkbook(std::string(reinterpret_cast<const char*>(data), size));
   return 0;
 }

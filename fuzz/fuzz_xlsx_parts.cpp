@@ -2,6 +2,7 @@
 // input is the sheet, the shared strings, the styles and the workbook part,
 // separated by "\n--part--\n".
 #include "fuzz/fuzz_files.h"
+#include "support/raw_containers.h"
 
 namespace {
 const char* kRels =
@@ -28,15 +29,12 @@ const char* kDefaultWorkbook =
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto parts = fuzz::SplitParts(data, size, 4);
-  const std::string path = fuzz::PrivateFolder() + "/parts.xlsx";
-  if (!fuzz::WriteZip(path, {{"_rels/.rels", kRels},
-                             {"xl/_rels/workbook.xml.rels", kWorkbookRels},
-                             {"xl/workbook.xml", parts[3].empty() ? kDefaultWorkbook : parts[3]},
-                             {"xl/worksheets/sheet1.xml", parts[0]},
-                             {"xl/sharedStrings.xml", parts[1]},
-                             {"xl/styles.xml", parts[2]}})) {
-    return 0;
-  }
-  fuzz::ReadWholeWorkbook(path);
+  fuzz::ReadWholeWorkbook(test_support::RawZip(
+      {{"_rels/.rels", kRels},
+       {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+       {"xl/workbook.xml", parts[3].empty() ? kDefaultWorkbook : parts[3]},
+       {"xl/worksheets/sheet1.xml", parts[0]},
+       {"xl/sharedStrings.xml", parts[1]},
+       {"xl/styles.xml", parts[2]}}));
   return 0;
 }

@@ -38,7 +38,7 @@ struct DirectoryEntry {
 
 class CompoundFile {
  public:
-  explicit CompoundFile(std::unique_ptr<ReadOnlyFile> file) : file_(std::move(file)) {
+  explicit CompoundFile(const ByteSource& file) : file_(file) {
     ReadHeader();
     ReadFat();
     ReadDirectory();
@@ -99,8 +99,6 @@ class CompoundFile {
     return extents;
   }
 
-  std::unique_ptr<ReadOnlyFile> TakeFile() { return std::move(file_); }
-
  private:
   static constexpr std::uint64_t kMiniSectorSize = 64;
 
@@ -136,7 +134,7 @@ class CompoundFile {
   }
 
   void ReadSector(std::uint32_t sector, unsigned char* out, const char* what) const {
-    if (!file_->ReadExactAt(SectorOffset(sector), sectorSize_, out)) {
+    if (!file_.ReadExactAt(SectorOffset(sector), sectorSize_, out)) {
       ThrowBrokenContainer(std::string("the file ends before sector ") + std::to_string(sector) +
                            " of " + what);
     }
@@ -157,7 +155,7 @@ class CompoundFile {
   }
 
   void ReadHeader() {
-    if (!file_->ReadExactAt(0, kHeaderSize, header_)) {
+    if (!file_.ReadExactAt(0, kHeaderSize, header_)) {
       ThrowBrokenContainer("its header is cut short");
     }
     const std::uint16_t shift = Le16(header_ + 0x1E);
@@ -169,7 +167,7 @@ class CompoundFile {
     sectorSize_ = std::size_t{1} << shift;
     miniCutoff_ = Le32(header_ + 0x38);
     // Sectors that fit in the file: no chain or table can be longer.
-    sectorsInFile_ = file_->size() / sectorSize_;
+    sectorsInFile_ = file_.size() / sectorSize_;
   }
 
   void ReadFat() {
@@ -242,7 +240,7 @@ class CompoundFile {
     return entry;
   }
 
-  std::unique_ptr<ReadOnlyFile> file_;
+  const ByteSource& file_;
   unsigned char header_[kHeaderSize] = {};
   std::uint16_t majorVersion_ = 3;
   std::size_t sectorSize_ = 512;
@@ -254,15 +252,15 @@ class CompoundFile {
 
 }  // namespace
 
-bool HasOle2Signature(const std::string& path) {
-  const ReadOnlyFile file(path);
+bool HasOle2Signature(const ByteSource& source) {
   unsigned char head[sizeof kOle2Signature] = {};
-  return file.ReadExactAt(0, sizeof head, head) &&
+  return source.ReadExactAt(0, sizeof head, head) &&
          std::memcmp(head, kOle2Signature, sizeof head) == 0;
 }
 
-std::unique_ptr<OleStream> OleStream::OpenWorkbookStream(const std::string& path) {
-  CompoundFile compound(std::make_unique<ReadOnlyFile>(path));
+std::unique_ptr<OleStream> OleStream::OpenWorkbookStream(
+    std::shared_ptr<const ByteSource> source) {
+  const CompoundFile compound(*source);
   std::optional<DirectoryEntry> stream = compound.FindRootStream("Workbook");
   if (!stream) stream = compound.FindRootStream("Book");
   if (!stream) {
@@ -273,12 +271,12 @@ std::unique_ptr<OleStream> OleStream::OpenWorkbookStream(const std::string& path
                 "the file is an OLE2 compound file without a workbook stream (not an Excel file)");
   }
   std::vector<Extent> extents = compound.StreamExtents(*stream);
-  return std::make_unique<OleStream>(compound.TakeFile(), std::move(extents), stream->size);
+  return std::make_unique<OleStream>(std::move(source), std::move(extents), stream->size);
 }
 
-OleStream::OleStream(std::unique_ptr<ReadOnlyFile> file, std::vector<Extent> extents,
+OleStream::OleStream(std::shared_ptr<const ByteSource> source, std::vector<Extent> extents,
                      std::uint64_t size)
-    : file_(std::move(file)), extents_(std::move(extents)), size_(size) {
+    : source_(std::move(source)), extents_(std::move(extents)), size_(size) {
   std::uint64_t start = 0;
   for (const Extent& extent : extents_) {
     extentStarts_.push_back(start);
@@ -325,7 +323,7 @@ void OleStream::FillWindow() {
     const std::uint64_t into = windowStart_ + filled - extentStarts_[extent];
     const std::size_t piece = static_cast<std::size_t>(
         std::min<std::uint64_t>(length - filled, extents_[extent].length - into));
-    if (!file_->ReadExactAt(extents_[extent].fileOffset + into, piece, window_.data() + filled)) {
+    if (!source_->ReadExactAt(extents_[extent].fileOffset + into, piece, window_.data() + filled)) {
       ThrowDamaged("the file ends inside the workbook stream (at stream offset " +
                    std::to_string(windowStart_ + filled) + ")");
     }

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "workbook/read_only_file.h"
+#include "workbook/byte_source.h"
 
 namespace workbook {
 
-// True when the file starts with the OLE2 signature.
-bool HasOle2Signature(const std::string& path);
+// True when the bytes start with the OLE2 signature.
+bool HasOle2Signature(const ByteSource& source);
 
 class OleStream {
  public:
@@ -25,8 +25,9 @@ class OleStream {
 
   // Opens the "Workbook" (BIFF8) or "Book" (BIFF5/7) stream of the file.
   // Throws NotAWorkbook when there is none, Damaged for a broken container.
-  static std::unique_ptr<OleStream> OpenWorkbookStream(const std::string& path);
-  OleStream(std::unique_ptr<ReadOnlyFile> file, std::vector<Extent> extents, std::uint64_t size);
+  static std::unique_ptr<OleStream> OpenWorkbookStream(std::shared_ptr<const ByteSource> source);
+  OleStream(std::shared_ptr<const ByteSource> source, std::vector<Extent> extents,
+            std::uint64_t size);
   OleStream(const OleStream&) = delete;
   OleStream& operator=(const OleStream&) = delete;
 
@@ -40,7 +41,7 @@ class OleStream {
  private:
   void FillWindow();
 
-  std::unique_ptr<ReadOnlyFile> file_;
+  std::shared_ptr<const ByteSource> source_;
   std::vector<Extent> extents_;
   std::vector<std::uint64_t> extentStarts_;  // stream offset of each extent
   std::uint64_t size_;

@@ -44,5 +44,7 @@ class Workbook {
 // Opens the workbook at path; throws Error when it cannot be read, is not a
 // workbook, or is damaged.
 std::unique_ptr<Workbook> OpenWorkbook(const std::string& path);
+// The same for a workbook file's bytes held in memory.
+std::unique_ptr<Workbook> OpenWorkbookBytes(std::string bytes);
 
 }  // namespace workbook

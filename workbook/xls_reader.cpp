@@ -259,8 +259,8 @@ class XlsSheetCursor : public SheetCursor {
 
 class XlsWorkbook : public Workbook {
  public:
-  explicit XlsWorkbook(const std::string& path) : path_(path) {
-    auto stream = OleStream::OpenWorkbookStream(path);
+  explicit XlsWorkbook(std::shared_ptr<const ByteSource> source) : source_(std::move(source)) {
+    auto stream = OleStream::OpenWorkbookStream(source_);
     BiffRecordReader reader(*stream);
     BiffRecord record;
     if (!reader.Next(record) || record.type != biff::kBof) {
@@ -286,7 +286,7 @@ class XlsWorkbook : public Workbook {
 
   std::unique_ptr<SheetCursor> OpenSheet(std::size_t index) override {
     if (index >= sheets_.size()) throw std::out_of_range("sheet index");
-    return std::make_unique<XlsSheetCursor>(OleStream::OpenWorkbookStream(path_), globals_,
+    return std::make_unique<XlsSheetCursor>(OleStream::OpenWorkbookStream(source_), globals_,
                                             sheets_[index]);
   }
 
@@ -364,7 +364,7 @@ class XlsWorkbook : public Workbook {
     }
   }
 
-  std::string path_;
+  std::shared_ptr<const ByteSource> source_;
   Globals globals_;
   std::vector<SheetEntry> sheets_;
   std::vector<SheetInfo> sheetInfos_;
@@ -372,8 +372,8 @@ class XlsWorkbook : public Workbook {
 
 }  // namespace
 
-std::unique_ptr<Workbook> OpenXls(const std::string& path) {
-  return std::make_unique<XlsWorkbook>(path);
+std::unique_ptr<Workbook> OpenXls(std::shared_ptr<const ByteSource> source) {
+  return std::make_unique<XlsWorkbook>(std::move(source));
 }
 
 }  // namespace workbook

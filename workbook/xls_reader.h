@@ -4,10 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "workbook/byte_source.h"
 #include "workbook/workbook.h"
 
 namespace workbook {
 
-std::unique_ptr<Workbook> OpenXls(const std::string& path);
+std::unique_ptr<Workbook> OpenXls(std::shared_ptr<const ByteSource> source);
 
 }  // namespace workbook

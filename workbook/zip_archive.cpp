@@ -44,7 +44,7 @@ struct Directory {
 // The end-of-central-directory record (and its ZIP64 form), searched from
 // the end of the file past a comment of up to 64 KiB. Nothing when there is
 // none.
-std::optional<Directory> FindDirectory(const ReadOnlyFile& file) {
+std::optional<Directory> FindDirectory(const ByteSource& file) {
   const std::uint64_t fileSize = file.size();
   if (fileSize < kEndOfDirectorySize) return std::nullopt;
   const std::size_t tailSize =
@@ -106,7 +106,7 @@ void ApplyZip64Extra(const unsigned char* extra, std::size_t length, ZipArchive:
   }
 }
 
-std::vector<ZipArchive::Entry> ReadDirectory(const ReadOnlyFile& file, const Directory& directory) {
+std::vector<ZipArchive::Entry> ReadDirectory(const ByteSource& file, const Directory& directory) {
   if (directory.entries > directory.size / kCentralHeaderSize) {
     ThrowBrokenContainer("its central directory is too short for its " +
                          std::to_string(directory.entries) + " entries");
@@ -156,18 +156,17 @@ void SetMaxMemberBytes(std::uint64_t cap) {
 }
 }  // namespace testing
 
-std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path) {
-  auto file = std::make_unique<ReadOnlyFile>(path);
-  const std::optional<Directory> directory = FindDirectory(*file);
+std::unique_ptr<ZipArchive> ZipArchive::Open(std::shared_ptr<const ByteSource> source) {
+  const std::optional<Directory> directory = FindDirectory(*source);
   if (!directory) {
     unsigned char head[4];
-    if (file->ReadExactAt(0, sizeof head, head) && Le32(head) == kLocalHeader) {
+    if (source->ReadExactAt(0, sizeof head, head) && Le32(head) == kLocalHeader) {
       ThrowBrokenContainer("its central directory is missing (the file may be cut short)");
     }
     return nullptr;
   }
-  std::vector<Entry> entries = ReadDirectory(*file, *directory);
-  return std::unique_ptr<ZipArchive>(new ZipArchive(std::move(file), std::move(entries)));
+  std::vector<Entry> entries = ReadDirectory(*source, *directory);
+  return std::unique_ptr<ZipArchive>(new ZipArchive(std::move(source), std::move(entries)));
 }
 
 std::optional<std::uint64_t> ZipArchive::Find(const std::string& name) const {
@@ -188,19 +187,19 @@ std::unique_ptr<ZipMember> ZipArchive::OpenMember(std::uint64_t index,
                     ", which this tool does not read (only stored and deflated parts)");
   }
   unsigned char header[kLocalHeaderSize];
-  if (!file_->ReadExactAt(entry.localHeaderOffset, sizeof header, header) ||
+  if (!source_->ReadExactAt(entry.localHeaderOffset, sizeof header, header) ||
       Le32(header) != kLocalHeader) {
     ThrowDamaged(part + "cannot be read: its local header is missing");
   }
   const std::uint64_t dataOffset =
       entry.localHeaderOffset + kLocalHeaderSize + Le16(header + 26) + Le16(header + 28);
-  if (dataOffset > file_->size() || entry.compressedSize > file_->size() - dataOffset) {
+  if (dataOffset > source_->size() || entry.compressedSize > source_->size() - dataOffset) {
     ThrowDamaged(part + "cannot be read: its data runs past the end of the file");
   }
   if (entry.method == kStored && entry.compressedSize != entry.size) {
     ThrowDamaged(part + "cannot be read: it is stored, but its two sizes differ");
   }
-  return std::make_unique<ZipMember>(*file_, entry, dataOffset, name, MaxMemberBytes());
+  return std::make_unique<ZipMember>(source_, entry, dataOffset, name, MaxMemberBytes());
 }
 
 std::optional<std::string> ZipArchive::ReadSmall(const std::string& name, std::size_t limit) const {
@@ -226,9 +225,9 @@ struct ZipMember::Inflater {
   ~Inflater() { inflateEnd(&stream); }
 };
 
-ZipMember::ZipMember(const ReadOnlyFile& file, const ZipArchive::Entry& entry,
+ZipMember::ZipMember(std::shared_ptr<const ByteSource> source, const ZipArchive::Entry& entry,
                      std::uint64_t dataOffset, std::string name, std::uint64_t cap)
-    : file_(file),
+    : source_(std::move(source)),
       entry_(entry),
       name_(std::move(name)),
       cap_(cap),
@@ -271,7 +270,7 @@ std::size_t ZipMember::Read(char* buffer, std::size_t size) {
 
 std::size_t ZipMember::ReadStored(char* buffer, std::size_t size) {
   const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, left_));
-  if (file_.ReadAt(next_, want, buffer) != want) ThrowDamaged("the file ends inside its data");
+  if (source_->ReadAt(next_, want, buffer) != want) ThrowDamaged("the file ends inside its data");
   next_ += want;
   left_ -= want;
   ended_ = left_ == 0;
@@ -283,7 +282,7 @@ void ZipMember::Refill() {
       input_.empty() ? kFirstChunk : std::min(input_.size() * 2, kLargestChunk);
   if (input_.size() < chunk) input_.resize(chunk);
   const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, left_));
-  if (file_.ReadAt(next_, want, input_.data()) != want) {
+  if (source_->ReadAt(next_, want, input_.data()) != want) {
     ThrowDamaged("the file ends inside its data");
   }
   next_ += want;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "workbook/read_only_file.h"
+#include "workbook/byte_source.h"
 
 namespace workbook {
 
@@ -37,9 +37,9 @@ class ZipArchive {
     std::uint64_t localHeaderOffset = 0;
   };
 
-  // Nothing when the file is not a ZIP archive; throws CannotOpen when it
-  // cannot be read, Damaged when it is a broken one.
-  static std::unique_ptr<ZipArchive> Open(const std::string& path);
+  // Nothing when the bytes are no ZIP archive; throws CannotOpen when they
+  // cannot be read, Damaged when they are a broken one.
+  static std::unique_ptr<ZipArchive> Open(std::shared_ptr<const ByteSource> source);
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
@@ -51,16 +51,17 @@ class ZipArchive {
   std::optional<std::string> ReadSmall(const std::string& name, std::size_t limit) const;
 
  private:
-  ZipArchive(std::unique_ptr<ReadOnlyFile> file, std::vector<Entry> entries)
-      : file_(std::move(file)), entries_(std::move(entries)) {}
-  std::unique_ptr<ReadOnlyFile> file_;
+  ZipArchive(std::shared_ptr<const ByteSource> source, std::vector<Entry> entries)
+      : source_(std::move(source)), entries_(std::move(entries)) {}
+  std::shared_ptr<const ByteSource> source_;
   std::vector<Entry> entries_;
 };
 
 class ZipMember {
  public:
   // Starts inflating the member whose data begins at dataOffset.
-  ZipMember(const ReadOnlyFile& file, const ZipArchive::Entry& entry, std::uint64_t dataOffset,
+  ZipMember(std::shared_ptr<const ByteSource> source, const ZipArchive::Entry& entry,
+            std::uint64_t dataOffset,
             std::string name, std::uint64_t cap);
   ~ZipMember();
   ZipMember(const ZipMember&) = delete;
@@ -78,7 +79,7 @@ class ZipMember {
   std::size_t Finish(std::size_t n);
   [[noreturn]] void ThrowDamaged(const std::string& what) const;
 
-  const ReadOnlyFile& file_;
+  std::shared_ptr<const ByteSource> source_;
   ZipArchive::Entry entry_;
   std::string name_;
   std::uint64_t cap_;

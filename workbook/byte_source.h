@@ -1,30 +1,36 @@
 #pragma once
-// A file opened for reading at given offsets (pread), shared by the ZIP and
-// the OLE2 container readers. Its size is taken once, when it is opened.
+// The bytes of a workbook file, read at given offsets: a file on disk (read
+// with pread) or a copy held in memory. Shared by the ZIP and the OLE2
+// container readers; its size is taken once, when it is opened.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace workbook {
 
-class ReadOnlyFile {
+class ByteSource {
  public:
   // Throws CannotOpen when the file cannot be opened or its size read.
-  explicit ReadOnlyFile(const std::string& path);
-  ~ReadOnlyFile();
-  ReadOnlyFile(const ReadOnlyFile&) = delete;
-  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  static std::shared_ptr<const ByteSource> OpenFile(const std::string& path);
+  static std::shared_ptr<const ByteSource> FromMemory(std::string bytes);
+  ~ByteSource();
+  ByteSource(const ByteSource&) = delete;
+  ByteSource& operator=(const ByteSource&) = delete;
 
   std::uint64_t size() const { return size_; }
-  // Up to n bytes at offset (fewer only at the end of the file); throws
-  // CannotOpen when the system fails to read.
+  // Up to n bytes at offset (fewer only at the end); throws CannotOpen when
+  // the system fails to read.
   std::size_t ReadAt(std::uint64_t offset, std::size_t n, void* out) const;
-  // Exactly n bytes at offset; false when the file ends first.
+  // Exactly n bytes at offset; false when the source ends first.
   bool ReadExactAt(std::uint64_t offset, std::size_t n, void* out) const;
 
  private:
-  int fd_;
-  std::uint64_t size_ = 0;
+  ByteSource(int fd, std::uint64_t size, std::string bytes)
+      : fd_(fd), size_(size), bytes_(std::move(bytes)) {}
+  int fd_;  // -1 for bytes in memory
+  std::uint64_t size_;
+  std::string bytes_;
 };
 
 // Little-endian fields of the container formats, read from a byte buffer.
