@@ -90,7 +90,7 @@ void COrvaneDlg::OnOpenClicked(wxCommandEvent&) {
   m_pathField->ChangeValue(wxString(m_workbookPath));
   if (outcome.noSatellite()) {
     ShowMessage(NoSatelliteText(), "warning", wxOK | wxICON_WARNING);
-  } else if (!outcome.entries.empty()) {
+  } else if (outcome.entryCount > 0) {
     OfferReport("Import excel file finished with warnings, do you want to view the report?",
                 wxICON_WARNING);
   }

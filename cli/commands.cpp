@@ -19,6 +19,10 @@ const char* LevelLabel(std::int32_t level) {
 void PrintEntries(const ImportOutcome& outcome, std::ostream& err) {
   for (const ReportedEntry& entry : outcome.entries)
     err << LevelLabel(entry.level) << entry.message << '\n';
+  if (outcome.entryCount > outcome.entries.size()) {
+    err << "... and " << outcome.entryCount - outcome.entries.size()
+        << " more entries in the report: " << outcome.reportPath << '\n';
+  }
 }
 
 }  // namespace
@@ -42,8 +46,8 @@ int RunBuild(const std::string& workbook, const std::string& output, std::ostrea
   out << "Wrote " << output << ": " << outcome.satellites << " satellites, " << outcome.tps
       << " TPs, " << outcome.recordBytes() << " of " << kFlashRecordAreaSize
       << " record bytes used";
-  if (!outcome.entries.empty()) {
-    out << "; the report has " << outcome.entries.size() << " entries: " << outcome.reportPath;
+  if (outcome.entryCount > 0) {
+    out << "; the report has " << outcome.entryCount << " entries: " << outcome.reportPath;
   }
   out << '\n';
   if (outcome.noSatellite()) {

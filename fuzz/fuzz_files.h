@@ -14,8 +14,8 @@ namespace fuzz {
 
 inline const std::string& PrivateFolder() {
   static const std::string folder = [] {
-    std::string pattern =
-        (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/zembra-fuzz-XXXXXX");
+    std::string pattern = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                          std::string("/zembra-fuzz-XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     return pattern;
   }();

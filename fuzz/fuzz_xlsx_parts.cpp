@@ -29,12 +29,12 @@ const char* kDefaultWorkbook =
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto parts = fuzz::SplitParts(data, size, 4);
-  fuzz::ReadWholeWorkbook(test_support::RawZip(
-      {{"_rels/.rels", kRels},
-       {"xl/_rels/workbook.xml.rels", kWorkbookRels},
-       {"xl/workbook.xml", parts[3].empty() ? kDefaultWorkbook : parts[3]},
-       {"xl/worksheets/sheet1.xml", parts[0]},
-       {"xl/sharedStrings.xml", parts[1]},
-       {"xl/styles.xml", parts[2]}}));
+  fuzz::ReadWholeWorkbook(
+      test_support::RawZip({{"_rels/.rels", kRels},
+                            {"xl/_rels/workbook.xml.rels", kWorkbookRels},
+                            {"xl/workbook.xml", parts[3].empty() ? kDefaultWorkbook : parts[3]},
+                            {"xl/worksheets/sheet1.xml", parts[0]},
+                            {"xl/sharedStrings.xml", parts[1]},
+                            {"xl/styles.xml", parts[2]}}));
   return 0;
 }

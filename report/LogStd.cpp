@@ -37,6 +37,9 @@ struct ReportState {
   bool checkLogFolder = true;  // cleared by the first GetReportPath
   CString logFolder;           // chosen by the first GetReportPath
   ReportListener listener;
+  int batches = 0;                 // ReportBatch objects alive
+  std::FILE* batchFile = nullptr;  // today's report, open while batches > 0
+  CString batchPath;
 };
 
 ReportState& State() {
@@ -226,12 +229,37 @@ void CLogStd::WriteEntry(const CString& path, const CString& message) {
   const CString block = BuildReportBlock(m_nLevel, message);
   {
     std::lock_guard<std::recursive_mutex> guard(ReportLock());
-    if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
-      std::fwrite(block.data(), 1, block.size(), file);
-      std::fclose(file);
+    ReportState& state = State();
+    if (state.batches == 0) {
+      if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+        std::fwrite(block.data(), 1, block.size(), file);
+        std::fclose(file);
+      }
+    } else {
+      if (state.batchFile != nullptr && state.batchPath != path) {
+        std::fclose(std::exchange(state.batchFile, nullptr));
+      }
+      if (state.batchFile == nullptr) {
+        state.batchFile = std::fopen(path.c_str(), "ab");
+        state.batchPath = path;
+      }
+      if (state.batchFile != nullptr) std::fwrite(block.data(), 1, block.size(), state.batchFile);
     }
   }
   if (State().listener) State().listener(m_nLevel, message);
+}
+
+ReportBatch::ReportBatch() {
+  std::lock_guard<std::recursive_mutex> guard(ReportLock());
+  ++State().batches;
+}
+
+ReportBatch::~ReportBatch() {
+  std::lock_guard<std::recursive_mutex> guard(ReportLock());
+  ReportState& state = State();
+  if (--state.batches == 0 && state.batchFile != nullptr) {
+    std::fclose(std::exchange(state.batchFile, nullptr));
+  }
 }
 
 ReportListener SetReportListener(ReportListener listener) {

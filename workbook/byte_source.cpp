@@ -47,8 +47,8 @@ std::size_t ByteSource::ReadAt(std::uint64_t offset, std::size_t n, void* out) c
   }
   std::size_t done = 0;
   while (done < n && offset + done < size_) {
-    const ssize_t got = ::pread(fd_, static_cast<char*>(out) + done, n - done,
-                                static_cast<off_t>(offset + done));
+    const ssize_t got =
+        ::pread(fd_, static_cast<char*>(out) + done, n - done, static_cast<off_t>(offset + done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) ThrowCannotRead(std::strerror(errno));
     if (got == 0) break;  // the file shrank while it was read

@@ -258,8 +258,7 @@ bool HasOle2Signature(const ByteSource& source) {
          std::memcmp(head, kOle2Signature, sizeof head) == 0;
 }
 
-std::unique_ptr<OleStream> OleStream::OpenWorkbookStream(
-    std::shared_ptr<const ByteSource> source) {
+std::unique_ptr<OleStream> OleStream::OpenWorkbookStream(std::shared_ptr<const ByteSource> source) {
   const CompoundFile compound(*source);
   std::optional<DirectoryEntry> stream = compound.FindRootStream("Workbook");
   if (!stream) stream = compound.FindRootStream("Book");

@@ -61,8 +61,7 @@ class ZipMember {
  public:
   // Starts inflating the member whose data begins at dataOffset.
   ZipMember(std::shared_ptr<const ByteSource> source, const ZipArchive::Entry& entry,
-            std::uint64_t dataOffset,
-            std::string name, std::uint64_t cap);
+            std::uint64_t dataOffset, std::string name, std::uint64_t cap);
   ~ZipMember();
   ZipMember(const ZipMember&) = delete;
   ZipMember& operator=(const ZipMember&) = delete;

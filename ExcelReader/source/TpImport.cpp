@@ -17,9 +17,12 @@ namespace {
 // Hears the report entries of one import, and stops hearing on every way out.
 class EntryRecorder {
  public:
-  explicit EntryRecorder(std::vector<ReportedEntry>& entries)
-      : previous_(SetReportListener([&entries](std::int32_t level, const CString& message) {
-          entries.push_back({level, message});
+  explicit EntryRecorder(ImportOutcome& outcome)
+      : previous_(SetReportListener([&outcome](std::int32_t level, const CString& message) {
+          if (outcome.entries.size() < ImportOutcome::kEntriesKept) {
+            outcome.entries.push_back({level, message});
+          }
+          ++outcome.entryCount;
         })) {}
   ~EntryRecorder() { SetReportListener(std::move(previous_)); }
   EntryRecorder(const EntryRecorder&) = delete;
@@ -34,7 +37,8 @@ ImportOutcome ImportWorkbook(const CString& path, CBuffer& image) {
   ImportOutcome outcome;
   ClearTodaysReport();
   {
-    EntryRecorder recorder(outcome.entries);
+    EntryRecorder recorder(outcome);
+    ReportBatch batch;
     CSatelliteReader reader;
     reader.Open(path);
     outcome.good = reader.ReadAll();

@@ -18,7 +18,12 @@ struct ImportOutcome {
   bool imageBuilt = false;  // image holds the new 2048 bytes
   std::size_t satellites = 0;
   std::size_t tps = 0;
-  std::vector<ReportedEntry> entries;  // what this import wrote into the report
+  // The first entries this import wrote into the report (at most
+  // kEntriesKept, so a sheet of a million empty rows costs no memory), and
+  // how many it wrote in all.
+  static constexpr std::size_t kEntriesKept = 1000;
+  std::vector<ReportedEntry> entries;
+  std::size_t entryCount = 0;
   CString reportPath;
 
   // A good import that found no table with the four columns.

@@ -99,6 +99,27 @@ TEST_F(SatelliteImport, EmptyValueCellsWarnPerCellAndSkipTheRow) {
             ImageBytes({{9750, 10600, 0, 2, "A"}}, {{3840, 'H', 27500}, {3860, 'H', 27500}}));
 }
 
+TEST_F(SatelliteImport, AStrayValueFarDownWarnsForEveryEmptyRowInBetween) {
+  // Every empty row before the stray value is a row with three empty cells.
+  std::vector<ChannelRow> rows = {Sat("A")};
+  rows.resize(1 + 1500, ChannelRow{"", "", "", ""});
+  rows.push_back(Tp("3840"));
+  const auto r = Import({{"S", rows}});
+  EXPECT_TRUE(r.outcome.good);
+  std::vector<Entry> expected;
+  for (int line = 3; line <= 1502; ++line) {
+    for (const char* column : {"Fre(Longitude)", "SymbolRate(LocalFre1)", "Polar(LocalFre2)"}) {
+      expected.push_back(
+          {kWarning, Line(line, "\"" + std::string(column) + "\" Has invalid Data")});
+    }
+  }
+  EXPECT_EQ(r.report, ReportBytes(expected));
+  // The outcome keeps the first entries only, and counts them all.
+  EXPECT_EQ(r.outcome.entryCount, 4500u);
+  ASSERT_EQ(r.outcome.entries.size(), ImportOutcome::kEntriesKept);
+  EXPECT_EQ(r.outcome.entries.back().message, expected[ImportOutcome::kEntriesKept - 1].message);
+}
+
 TEST_F(SatelliteImport, SatelliteNamesAndTheirBytes) {
   const auto r = Import({{"S",
                           {{"ABC#DEF#GHI", "1", "5000", "11300"},

@@ -51,9 +51,8 @@ std::string RawZip(const std::vector<RawMember>& members, const RawZipOptions& o
     const std::string centralExtra =
         zip64 ? L16(1) + L16(24) + L64(m.data.size()) + L64(stored.size()) + L64(localAt) : "";
     central += L32(0x02014b50) + L16(45) + L16(45) + L16(0) + L16(method) + L32(0) + L32(crc) +
-               L32(csize32) + L32(size32) + L16(m.name.size()) + L16(centralExtra.size()) +
-               L16(0) + L16(0) + L16(0) + L32(0) + L32(zip64 ? 0xFFFFFFFF : localAt) + m.name +
-               centralExtra;
+               L32(csize32) + L32(size32) + L16(m.name.size()) + L16(centralExtra.size()) + L16(0) +
+               L16(0) + L16(0) + L32(0) + L32(zip64 ? 0xFFFFFFFF : localAt) + m.name + centralExtra;
   }
   const std::uint64_t directoryAt = zip.size();
   if (centralAt != nullptr) *centralAt = directoryAt;
@@ -90,8 +89,10 @@ std::string RawOle2(const std::string& streamName, const std::string& stream) {
   std::string fat;
   for (std::size_t i = 0; i < fatSectors * kPerFatSector; ++i) {
     std::uint32_t next = kFree;
-    if (i < fatSectors) next = kFatSector;
-    else if (i == directory) next = kEnd;
+    if (i < fatSectors)
+      next = kFatSector;
+    else if (i == directory)
+      next = kEnd;
     else if (i >= firstData && i < firstData + streamSectors)
       next = i + 1 < firstData + streamSectors ? static_cast<std::uint32_t>(i + 1) : kEnd;
     fat += L32(next);

@@ -15,8 +15,8 @@ struct RawMember {
 };
 
 struct RawZipOptions {
-  bool zip64 = false;    // sizes and offsets in ZIP64 extra fields and end records
-  std::string comment;   // the archive comment after the end record
+  bool zip64 = false;   // sizes and offsets in ZIP64 extra fields and end records
+  std::string comment;  // the archive comment after the end record
 };
 
 // The archive; centralAt, when given, receives where the central directory starts.
