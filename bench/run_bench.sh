@@ -27,7 +27,7 @@ have_xlsx2csv() { command -v xlsx2csv >/dev/null && [ -f "$peers/read_xlsx2csv.p
 have_sheetjs() { command -v node >/dev/null && node -e 'require("xlsx")' 2>/dev/null && [ -f "$peers/read_sheetjs.js" ]; }
 
 # measure NAME COMMAND... (one command of a case); results in med[NAME], mem[NAME]
-declare -A med mem cmd
+declare -A med mem cmd prep
 declare -a names
 measure_case() {  # runs every command registered in names[], alternating order
   local round i n=${#names[@]} name start end
@@ -44,6 +44,7 @@ measure_case() {  # runs every command registered in names[], alternating order
     for ((i = 0; i < n; i++)); do
       name=${names[$(((i + round) % n))]}
       read -ra argv <<<"${cmd[$name]}"
+      [ -n "${prep[$name]:-}" ] && eval "${prep[$name]}"
       start=$EPOCHREALTIME
       "${argv[@]}" >/dev/null 2>&1
       end=$EPOCHREALTIME
@@ -67,7 +68,10 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 0.0001; printf "%.2f"
 echo "zembra-tp against the floor and other readers ($runs runs each, medians)"
 
 echo; echo "build small.xlsx"
-names=(zembra-build); cmd[zembra-build]="$zembra build $wb/small.xlsx -o $tp"
+# zembra-build rebuilds an unchanged TP file, which it leaves alone;
+# zembra-build-new writes it afresh each run (temp file, fsync, rename).
+names=(zembra-build zembra-build-new); cmd[zembra-build]="$zembra build $wb/small.xlsx -o $tp"
+cmd[zembra-build-new]="$zembra build $wb/small.xlsx -o $tp.new"; prep[zembra-build-new]="rm -f $tp.new"
 [ -n "$floor" ] && { names+=(floor-need); cmd[floor-need]="$floor need $wb/small.xlsx"; }
 have_xlsx2csv && { names+=(xlsx2csv); cmd[xlsx2csv]="/usr/bin/python3 $peers/read_xlsx2csv.py $wb/small.xlsx"; }
 have_sheetjs && { names+=(sheetjs-need); cmd[sheetjs-need]="node $peers/read_sheetjs.js need $wb/small.xlsx"; }
@@ -114,6 +118,6 @@ done
 
 echo; echo "engine micro-benchmarks"
 "$build/bench/column_listing_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E "^(ListColumns|ReadAllRows)"
-rm -f "$tp" "$build"/bench-*.times "$build/bench-time"
+rm -f "$tp" "$tp.new" "$build"/bench-*.times "$build/bench-time"
 echo
 [ "$failures" -eq 0 ] && echo "every target holds" || echo "$failures targets missed"

@@ -38,14 +38,17 @@ int RunBuild(const std::string& workbook, const std::string& output, std::ostrea
         << "' failed; no TP file was written. Report: " << outcome.reportPath << '\n';
     return kImportFailed;
   }
+  // A TP file that already holds these bytes is left as it is: its time
+  // stamp keeps telling tools like make and rsync that nothing changed.
+  const bool unchanged = platform::FileHoldsExactly(output, image.m_pData, image.m_nSize);
   std::string reason;
-  if (!platform::WriteFileAtomically(output, image.m_pData, image.m_nSize, &reason)) {
+  if (!unchanged && !platform::WriteFileAtomically(output, image.m_pData, image.m_nSize, &reason)) {
     err << "zembra-tp: " << reason << '\n';
     return kCannotWrite;
   }
-  out << "Wrote " << output << ": " << outcome.satellites << " satellites, " << outcome.tps
-      << " TPs, " << outcome.recordBytes() << " of " << kFlashRecordAreaSize
-      << " record bytes used";
+  out << (unchanged ? "Unchanged " : "Wrote ") << output << ": " << outcome.satellites
+      << " satellites, " << outcome.tps << " TPs, " << outcome.recordBytes() << " of "
+      << kFlashRecordAreaSize << " record bytes used";
   if (outcome.entryCount > 0) {
     out << "; the report has " << outcome.entryCount << " entries: " << outcome.reportPath;
   }

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -31,6 +33,29 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 }
 
 }  // namespace
+
+bool FileHoldsExactly(const std::string& path, const void* data, std::size_t size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<std::uint64_t>(st.st_size) == size;
+  std::vector<char> held(same ? size + 1 : 0);
+  if (same) {
+    // One byte more than expected is asked for, so a file that grew since
+    // the size was read does not pass.
+    std::size_t got = 0;
+    while (got < held.size()) {
+      const ssize_t n = ::read(fd, held.data() + got, held.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    same = got == size && std::memcmp(held.data(), data, size) == 0;
+  }
+  ::close(fd);
+  return same;
+}
 
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string* error) {

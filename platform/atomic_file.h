@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// True when path is a file that holds exactly these bytes already.
+bool FileHoldsExactly(const std::string& path, const void* data, std::size_t size);
+
 // False with the reason in *error when the file could not be written.
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
                          std::string* error);

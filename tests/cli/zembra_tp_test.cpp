@@ -1,7 +1,9 @@
 // zembra-tp as an operator or a build server uses it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "cli/commands.h"
@@ -50,6 +52,28 @@ TEST_F(ZembraTp, TheExampleGivesTheSameTpFileFromXlsxXlsAndOds) {
   EXPECT_EQ(image, ReadFileBytes(fromXls));
   ASSERT_EQ(Build(kExamples + "/channels.ods", fromOds), zembra_cli::kOk) << err_.str();
   EXPECT_EQ(image, ReadFileBytes(fromOds));
+}
+
+TEST_F(ZembraTp, ATpFileThatHoldsTheNewBytesAlreadyIsLeftAlone) {
+  const auto book = Workbook({{"S", {{"#A", "1", "9750", "10600"}, {"", "3840", "27500", "H"}}}});
+  ASSERT_EQ(Build(book, Output()), zembra_cli::kOk);
+  struct stat before {};
+  ASSERT_EQ(::stat(Output().c_str(), &before), 0);
+  out_.str("");
+  ASSERT_EQ(Build(book, Output()), zembra_cli::kOk);
+  EXPECT_EQ(out_.str(),
+            "Unchanged " + Output() + ": 1 satellites, 1 TPs, 22 of 2016 record bytes used\n");
+  struct stat after {};
+  ASSERT_EQ(::stat(Output().c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+  // Same size, other bytes: written again.
+  std::string image = ReadFileBytes(Output());
+  image[100] ^= 1;
+  std::ofstream(Output(), std::ios::binary | std::ios::trunc) << image;
+  out_.str("");
+  ASSERT_EQ(Build(book, Output()), zembra_cli::kOk);
+  EXPECT_EQ(out_.str().substr(0, 6), "Wrote ");
+  EXPECT_EQ(ReadFileBytes(Output()), ImageBytes({{9750, 10600, 0, 1, "A"}}, {{3840, 'H', 27500}}));
 }
 
 TEST_F(ZembraTp, AFailedImportWritesNoFileAndListsTheReport) {
