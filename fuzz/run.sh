@@ -15,7 +15,7 @@ run_one() {
   local corpus=$build/corpus/$target findings=$build/findings/$target
   mkdir -p "$corpus" "$findings"
   cp -n "$here/corpus/$target/"* "$corpus/" 2>/dev/null || true
-  ASAN_OPTIONS=detect_leaks=1 "$build/fuzz/$target" "$corpus" -dict="$here/workbook.dict" \
+  ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=16:malloc_context_size=3 "$build/fuzz/$target" "$corpus" -dict="$here/workbook.dict" \
     -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
     -artifact_prefix="$findings/" -print_final_stats=1 >"$build/findings/$target.log" 2>&1
   local status=$?
