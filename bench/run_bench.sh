@@ -117,7 +117,7 @@ for m in "$small_build_mem" "$wide_build_mem" "$big_cells_mem" "$sst_cells_mem" 
 done
 
 echo; echo "engine micro-benchmarks"
-"$build/bench/column_listing_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E "^(ListColumns|ReadAllRows)"
+"$build/bench/engine_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E "^(ListColumns|ReadAllRows|XlsxRows|XlsRows)"
 rm -f "$tp" "$tp.new" "$build"/bench-*.times "$build/bench-time"
 echo
 [ "$failures" -eq 0 ] && echo "every target holds" || echo "$failures targets missed"
