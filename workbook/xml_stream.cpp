@@ -91,13 +91,11 @@ bool XmlStream::Pump() {
     suspended_ = false;
     status = XML_ResumeParser(parser_);
   } else {
-    // Small first reads: a caller that wants one row inflates little more.
     // Inflate straight into expat's own buffer: nothing is copied, and a
     // suspended parse resumes in place.
-    void* buffer = XML_GetBuffer(parser_, static_cast<int>(chunk_));
+    void* buffer = XML_GetBuffer(parser_, static_cast<int>(kChunk));
     if (buffer == nullptr) throw std::bad_alloc();
-    const std::size_t n = member_->Read(static_cast<char*>(buffer), chunk_);
-    chunk_ = std::min(chunk_ * 4, kChunk);
+    const std::size_t n = member_->Read(static_cast<char*>(buffer), kChunk);
     lastFed_ = n == 0;
     status = XML_ParseBuffer(parser_, static_cast<int>(n), lastFed_ ? XML_TRUE : XML_FALSE);
   }

@@ -60,7 +60,9 @@ class XmlHandler {
 class XmlStream {
  public:
   static constexpr int kMaxDepth = 256;
-  static constexpr std::size_t kChunk = 16 * 1024;
+  // Bytes inflated and parsed at a time. Small: a caller that wants one row
+  // inflates little more, and the rows a chunk completes wait in memory.
+  static constexpr std::size_t kChunk = 4 * 1024;
 
   XmlStream(std::unique_ptr<ZipMember> member, XmlHandler& handler,
             XmlNames names = XmlNames::Resolved);
@@ -102,7 +104,6 @@ class XmlStream {
   bool done_ = false;
   bool suspended_ = false;
   bool lastFed_ = false;
-  std::size_t chunk_ = 4096;
   std::exception_ptr pending_;
 };
 

@@ -41,45 +41,55 @@ struct Directory {
   std::uint64_t offset = 0;
 };
 
-// The end-of-central-directory record (and its ZIP64 form), searched from
-// the end of the file past a comment of up to 64 KiB. Nothing when there is
-// none.
+// The end-of-central-directory record found at recordAt (and the ZIP64
+// records it leads to): where the central directory lies.
+Directory ReadEndRecord(const ByteSource& file, const unsigned char* record,
+                        std::uint64_t recordAt) {
+  if (Le16(record + 4) != 0 || Le16(record + 6) != 0) {
+    ThrowBrokenContainer("it spans several disks");
+  }
+  Directory directory{Le16(record + 10), Le32(record + 12), Le32(record + 16)};
+  std::uint64_t directoryEnd = recordAt;
+  const bool zip64 =
+      directory.entries == 0xFFFF || directory.size == 0xFFFFFFFF || directory.offset == 0xFFFFFFFF;
+  unsigned char locator[20];
+  if (zip64 && recordAt >= sizeof locator &&
+      file.ReadExactAt(recordAt - sizeof locator, sizeof locator, locator) &&
+      Le32(locator) == kZip64Locator) {
+    const std::uint64_t zip64At = Le64(locator + 8);
+    unsigned char zip64Record[56];
+    if (!file.ReadExactAt(zip64At, sizeof zip64Record, zip64Record) ||
+        Le32(zip64Record) != kZip64EndOfDirectory) {
+      ThrowBrokenContainer("its ZIP64 end record is missing");
+    }
+    directory = {Le64(zip64Record + 32), Le64(zip64Record + 40), Le64(zip64Record + 48)};
+    directoryEnd = zip64At;
+  }
+  if (directory.offset > directoryEnd || directory.size > directoryEnd - directory.offset) {
+    ThrowBrokenContainer("its central directory lies outside the file");
+  }
+  return directory;
+}
+
+// The central directory, found through the end record searched from the
+// end of the file past a comment of up to 64 KiB. Nothing when there is none.
 std::optional<Directory> FindDirectory(const ByteSource& file) {
   const std::uint64_t fileSize = file.size();
   if (fileSize < kEndOfDirectorySize) return std::nullopt;
-  const std::size_t tailSize =
-      static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kEndOfDirectorySize + 0xFFFF));
-  const std::uint64_t tailStart = fileSize - tailSize;
-  std::vector<unsigned char> tail(tailSize);
-  if (!file.ReadExactAt(tailStart, tailSize, tail.data())) return std::nullopt;
-  for (std::size_t at = tailSize - kEndOfDirectorySize + 1; at-- > 0;) {
-    const unsigned char* record = tail.data() + at;
-    if (Le32(record) != kEndOfDirectory) continue;
-    const std::uint64_t recordAt = tailStart + at;
-    if (Le16(record + 4) != 0 || Le16(record + 6) != 0) {
-      ThrowBrokenContainer("it spans several disks");
-    }
-    Directory directory{Le16(record + 10), Le32(record + 12), Le32(record + 16)};
-    std::uint64_t directoryEnd = recordAt;
-    const bool zip64 = directory.entries == 0xFFFF || directory.size == 0xFFFFFFFF ||
-                       directory.offset == 0xFFFFFFFF;
-    unsigned char locator[20];
-    if (zip64 && recordAt >= sizeof locator &&
-        file.ReadExactAt(recordAt - sizeof locator, sizeof locator, locator) &&
-        Le32(locator) == kZip64Locator) {
-      const std::uint64_t zip64At = Le64(locator + 8);
-      unsigned char zip64Record[56];
-      if (!file.ReadExactAt(zip64At, sizeof zip64Record, zip64Record) ||
-          Le32(zip64Record) != kZip64EndOfDirectory) {
-        ThrowBrokenContainer("its ZIP64 end record is missing");
+  // Almost every archive ends in its end record, without a comment: the
+  // last 4 KiB are read first, the whole reach of a comment only if needed.
+  std::vector<unsigned char> tail;
+  for (const std::size_t reach : {std::size_t{4096}, kEndOfDirectorySize + 0xFFFF}) {
+    const std::size_t tailSize = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, reach));
+    if (tailSize <= tail.size()) break;  // the file is shorter than the first reach
+    const std::uint64_t tailStart = fileSize - tailSize;
+    tail.resize(tailSize);
+    if (!file.ReadExactAt(tailStart, tailSize, tail.data())) return std::nullopt;
+    for (std::size_t at = tailSize - kEndOfDirectorySize + 1; at-- > 0;) {
+      if (Le32(tail.data() + at) == kEndOfDirectory) {
+        return ReadEndRecord(file, tail.data() + at, tailStart + at);
       }
-      directory = {Le64(zip64Record + 32), Le64(zip64Record + 40), Le64(zip64Record + 48)};
-      directoryEnd = zip64At;
     }
-    if (directory.offset > directoryEnd || directory.size > directoryEnd - directory.offset) {
-      ThrowBrokenContainer("its central directory lies outside the file");
-    }
-    return directory;
   }
   return std::nullopt;
 }
