@@ -165,12 +165,28 @@ TEST_F(Containers, OleWorkbookStreamInEitherSectorSizeAndInTheMiniStream) {
   }
 }
 
-TEST_F(Containers, OleStreamsOutsideTheMiniStreamWhenTheHeaderSaysSo) {
-  // The minimal files the fuzz targets wrap their inputs in.
-  auto stream = workbook::OleStream::OpenWorkbookStream(Bytes(RawOle2("Workbook", Pattern(700))));
-  std::string all(700, '\0');
-  stream->Read(all.size(), reinterpret_cast<std::uint8_t*>(all.data()));
-  EXPECT_EQ(all, Pattern(700));
+TEST_F(Containers, OleStreamsOutsideTheMiniStreamAndInSectorsOutOfOrder) {
+  // The minimal files the fuzz targets wrap their inputs in: one allocation
+  // table sector (0), the directory (1), then the stream's sectors 2, 3, 4.
+  std::string file = RawOle2("Workbook", Pattern(1500));
+  auto read = [](const std::string& bytes) {
+    auto stream = workbook::OleStream::OpenWorkbookStream(Bytes(bytes));
+    std::string all(stream->size(), '\0');
+    stream->Read(all.size(), reinterpret_cast<std::uint8_t*>(all.data()));
+    return all;
+  };
+  EXPECT_EQ(read(file), Pattern(1500));
+  // Store the second and third sectors the other way round and chain them
+  // 2 -> 4 -> 3: the stream reads the same.
+  const auto sector = [](std::size_t n) { return (n + 1) * 512; };
+  const std::string third = file.substr(sector(4), 512);
+  file.replace(sector(4), 512, file.substr(sector(3), 512));
+  file.replace(sector(3), 512, third);
+  const std::size_t fat = sector(0);
+  file.replace(fat + 4 * 2, 4, U32(4));
+  file.replace(fat + 4 * 4, 4, U32(3));
+  file.replace(fat + 4 * 3, 4, U32(0xFFFFFFFE));
+  EXPECT_EQ(read(file), Pattern(1500));
 }
 
 TEST_F(Containers, OleFilesWithoutAWorkbookStream) {
