@@ -201,9 +201,8 @@ class CompoundFile {
   }
 
   std::vector<std::uint32_t> ReadMiniFat() const {
-    const std::uint32_t start = Le32(header_ + 0x3C);
-    if (start == kEndOfChain) return {};
-    return ReadTable(Chain(fat_, start, kWholeChain, "the mini allocation table"),
+    // A file without a mini stream has an empty chain here.
+    return ReadTable(Chain(fat_, Le32(header_ + 0x3C), kWholeChain, "the mini allocation table"),
                      "the mini allocation table");
   }
 

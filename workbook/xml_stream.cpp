@@ -1,6 +1,5 @@
 #include "workbook/xml_stream.h"
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <utility>
