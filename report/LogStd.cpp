@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
@@ -118,11 +120,35 @@ void AppendFloat(CString& out, double value) {
   }
 }
 
-CString EscapeHtml(const CString& text) {
-  CString out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
+// The entry template cut at its placeholders, its line ends already as they
+// reach the disk.
+const std::array<CString, 5>& EntryPiecesOnDisk() {
+  static const std::array<CString, 5> pieces = [] {
+    std::array<CString, 5> out;
+    std::size_t piece = 0;
+    for (std::size_t i = 0; i < kEntryTemplate.size(); ++i) {
+      if (piece + 1 < out.size() && kEntryTemplate.substr(i, 2) == "%s") {
+        ++piece;
+        ++i;
+        continue;
+      }
+      if (kEntryTemplate[i] == '\n') out[piece] += '\r';
+      out[piece] += kEntryTemplate[i];
+    }
+    return out;
+  }();
+  return pieces;
+}
+
+// Appends the message HTML-escaped, each line feed preceded by a carriage
+// return as the text-mode file writes it. Runs of plain bytes are copied
+// whole: an import may write millions of entries.
+void AppendMessageOnDisk(CString& out, std::string_view text) {
+  while (!text.empty()) {
+    const std::size_t special = text.find_first_of("&<>\n");
+    out.append(text.substr(0, special));
+    if (special == std::string_view::npos) break;
+    switch (text[special]) {
       case '&':
         out += "&amp;";
         break;
@@ -133,10 +159,10 @@ CString EscapeHtml(const CString& text) {
         out += "&gt;";
         break;
       default:
-        out += c;
+        out += "\r\n";
     }
+    text.remove_prefix(special + 1);
   }
-  return out;
 }
 
 }  // namespace
@@ -147,8 +173,10 @@ CString BuildReportMessage(const char* format, std::span<const ReportArg> args) 
   CString message;
   std::size_t next = 0;
   for (const char* p = format; p != nullptr && *p != '\0'; ++p) {
-    if (*p != '%') {
-      message += *p;
+    if (*p != '%') {  // copy the run of text up to the next conversion
+      const std::size_t run = std::strcspn(p, "%");
+      message.append(p, run);
+      p += run - 1;
       continue;
     }
     const char conversion = p[1];
@@ -174,26 +202,19 @@ CString BuildReportBlock(std::int32_t level, const CString& message) {
   } else if (level == CLogStd::LevelWarning) {
     background = "#FFE645", color = "#000000", label = "Warning:";
   }
-  const CString escaped = EscapeHtml(message);
-  const std::string_view fills[] = {background, color, label, escaped};
-  CString text;
-  std::size_t fill = 0;
-  for (std::size_t i = 0; i < kEntryTemplate.size(); ++i) {
-    if (kEntryTemplate.compare(i, 2, "%s") == 0 && fill < std::size(fills)) {
-      text += fills[fill++];
-      ++i;
-    } else {
-      text += kEntryTemplate[i];
-    }
-  }
-  // The report is a text-mode file: each line feed reaches the disk as CR LF.
-  CString onDisk;
-  onDisk.reserve(text.size() + 16);
-  for (char c : text) {
-    if (c == '\n') onDisk += '\r';
-    onDisk += c;
-  }
-  return onDisk;
+  const auto& pieces = EntryPiecesOnDisk();
+  CString block;
+  block.reserve(kEntryTemplate.size() + 16 + message.size() + message.size() / 4);
+  block += pieces[0];
+  block += background;
+  block += pieces[1];
+  block += color;
+  block += pieces[2];
+  block += label;
+  block += pieces[3];
+  AppendMessageOnDisk(block, message);
+  block += pieces[4];
+  return block;
 }
 
 CLogStd::CLogStd(std::int32_t line, std::int32_t level)
