@@ -38,6 +38,8 @@ struct ReportState {
   CString moduleDirectory;     // ends in '/', empty until found
   bool checkLogFolder = true;  // cleared by the first GetReportPath
   CString logFolder;           // chosen by the first GetReportPath
+  CString todaysPath;          // the report file of todaysDate (yyyymmdd)
+  int todaysDate = 0;
   ReportListener listener;
   int batches = 0;                 // ReportBatch objects alive
   std::FILE* batchFile = nullptr;  // today's report, open while batches > 0
@@ -171,6 +173,7 @@ std::string_view ReportEntryTemplate() { return kEntryTemplate; }
 
 CString BuildReportMessage(const char* format, std::span<const ReportArg> args) {
   CString message;
+  if (format != nullptr) message.reserve(std::strlen(format) + 32);
   std::size_t next = 0;
   for (const char* p = format; p != nullptr && *p != '\0'; ++p) {
     if (*p != '%') {  // copy the run of text up to the next conversion
@@ -222,17 +225,19 @@ CLogStd::CLogStd(std::int32_t line, std::int32_t level)
 
 CLogStd::~CLogStd() = default;
 
-void CLogStd::WriteText(const char* message) {
-  WriteEntry(GetReportPath(), message != nullptr ? message : "");
-}
+void CLogStd::WriteText(const char* message) { WriteEntry(message != nullptr ? message : ""); }
 
-CString CLogStd::GetReportPath() {
+namespace {
+// Today's report file; the path is built again only when the date changes,
+// as an import may write millions of entries.
+const CString& TodaysReportPath() {
+  std::lock_guard<std::recursive_mutex> guard(ReportLock());
   ReportState& state = State();
   if (state.checkLogFolder) {
     state.checkLogFolder = false;
     state.logFolder = ChooseLogFolder();
+    state.todaysPath.clear();
   }
-  const CString folder = state.logFolder.empty() ? GetModuleDirectory() + "Log/" : state.logFolder;
   int year = 0, month = 0, day = 0;
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -241,16 +246,29 @@ CString CLogStd::GetReportPath() {
     month = local.tm_mon + 1;
     day = local.tm_mday;
   }
-  char name[64];
-  std::snprintf(name, sizeof name, "%.4d-%.2d-%.2d.log.html", year, month, day);
-  return folder + name;
+  const int date = (year * 100 + month) * 100 + day;
+  if (state.todaysPath.empty() || date != state.todaysDate) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%.4d-%.2d-%.2d.log.html", year, month, day);
+    state.todaysPath =
+        (state.logFolder.empty() ? GetModuleDirectory() + "Log/" : state.logFolder) + name;
+    state.todaysDate = date;
+  }
+  return state.todaysPath;
+}
+}  // namespace
+
+CString CLogStd::GetReportPath() {
+  std::lock_guard<std::recursive_mutex> guard(ReportLock());
+  return TodaysReportPath();
 }
 
-void CLogStd::WriteEntry(const CString& path, const CString& message) {
+void CLogStd::WriteEntry(const CString& message) {
   const CString block = BuildReportBlock(m_nLevel, message);
   {
     std::lock_guard<std::recursive_mutex> guard(ReportLock());
     ReportState& state = State();
+    const CString& path = TodaysReportPath();
     if (state.batches == 0) {
       if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
         std::fwrite(block.data(), 1, block.size(), file);
@@ -263,6 +281,8 @@ void CLogStd::WriteEntry(const CString& path, const CString& message) {
       if (state.batchFile == nullptr) {
         state.batchFile = std::fopen(path.c_str(), "ab");
         state.batchPath = path;
+        // An entry is about 400 bytes: write them out 64 KiB at a time.
+        if (state.batchFile != nullptr) std::setvbuf(state.batchFile, nullptr, _IOFBF, 1 << 16);
       }
       if (state.batchFile != nullptr) std::fwrite(block.data(), 1, block.size(), state.batchFile);
     }
@@ -293,5 +313,6 @@ void ResetReportState(const CString& moduleDirectory) {
   state.moduleDirectory = moduleDirectory;
   state.checkLogFolder = true;
   state.logFolder.clear();
+  state.todaysPath.clear();
 }
 }  // namespace report_testing

@@ -59,7 +59,7 @@ class CLogStd {
   template <typename... Args>
   void WriteFormat(const char* format, const Args&... args) {
     const std::array<ReportArg, sizeof...(Args)> list{ReportArg(args)...};
-    WriteEntry(GetReportPath(), BuildReportMessage(format, list));
+    WriteEntry(BuildReportMessage(format, list));
   }
 
   // Full path of today's report file. The first call of a run makes sure
@@ -69,7 +69,7 @@ class CLogStd {
   static CString GetReportPath();
 
  private:
-  void WriteEntry(const CString& path, const CString& message);
+  void WriteEntry(const CString& message);
 
   CString m_strFile;
   std::int32_t m_nLine;
