@@ -3,8 +3,9 @@
 # expat must pay, and against the readers an operator could use instead
 # (xlsx2csv, openpyxl, xlrd, SheetJS: each where installed), on workbooks it
 # makes itself. Whole processes, median wall seconds and peak RSS of RUNS
-# runs after a warm-up, the commands of a case alternating their order.
-# Peak memory comes from a warm-up run under GNU time.
+# runs after a warm-up, the commands of a case alternating their order; each
+# run is started and timed by bench/time_run (posix_spawn and wait4), so no
+# shell fork is counted and the peak memory comes from the kernel's rusage.
 # usage: bench/run_bench.sh BUILD   (PEERS=folder of the peer scripts, RUNS=5)
 set -u
 build=$(cd "$1" && pwd)
@@ -15,6 +16,7 @@ export NODE_PATH=${NODE_PATH:-/tmp/perf-npm/node_modules}
 wb=$build/bench-wb
 tp=$build/zembra-tp-bench.bin
 zembra=$build/cli/zembra-tp
+timer=$build/bench/time_run
 mkdir -p "$wb"
 [ -f "$wb/wide.xlsx" ] || "$build/bench/make_workbooks" "$wb" || exit 1
 cp "$here/data/small.xls" "$wb/small.xls"
@@ -30,14 +32,12 @@ have_sheetjs() { command -v node >/dev/null && node -e 'require("xlsx")' 2>/dev/
 declare -A med mem cmd prep
 declare -a names
 measure_case() {  # runs every command registered in names[], alternating order
-  local round i n=${#names[@]} name start end
+  local round i n=${#names[@]} name
   local -a argv
   for name in "${names[@]}"; do
     read -ra argv <<<"${cmd[$name]}"
-    # Warm-up, which also gives the peak memory (GNU time); the timed runs
-    # below run the command bare, so no tool's own start-up is counted.
-    /usr/bin/time -f "%M" -o "$build/bench-time" "${argv[@]}" >/dev/null 2>&1
-    mem[$name]=$(awk '{printf "%.1f", $1 / 1024}' "$build/bench-time")
+    "$timer" "${argv[@]}" >"$build/bench-warm"  # warm-up; gives the peak memory
+    mem[$name]=$(awk '{printf "%.1f", $2 / 1024}' "$build/bench-warm")
     : >"$build/bench-$name.times"
   done
   for ((round = 0; round < runs; round++)); do
@@ -45,14 +45,11 @@ measure_case() {  # runs every command registered in names[], alternating order
       name=${names[$(((i + round) % n))]}
       read -ra argv <<<"${cmd[$name]}"
       [ -n "${prep[$name]:-}" ] && eval "${prep[$name]}"
-      start=$EPOCHREALTIME
-      "${argv[@]}" >/dev/null 2>&1
-      end=$EPOCHREALTIME
-      awk -v a="$start" -v b="$end" 'BEGIN {printf "%.5f\n", b - a}' >>"$build/bench-$name.times"
+      "$timer" "${argv[@]}" >>"$build/bench-$name.times"
     done
   done
   for name in "${names[@]}"; do
-    med[$name]=$(sort -n "$build/bench-$name.times" | awk -v n="$runs" 'NR == int((n + 1) / 2) {print $1}')
+    med[$name]=$(awk '{print $1}' "$build/bench-$name.times" | sort -n | awk -v n="$runs" 'NR == int((n + 1) / 2) {print $1}')
   done
 }
 
@@ -118,6 +115,6 @@ done
 
 echo; echo "engine micro-benchmarks"
 "$build/bench/engine_bench" --benchmark_min_time=0.2 2>/dev/null | grep -E "^(ListColumns|ReadAllRows|XlsxRows|XlsRows)"
-rm -f "$tp" "$tp.new" "$build"/bench-*.times "$build/bench-time"
+rm -f "$tp" "$tp.new" "$build"/bench-*.times "$build/bench-warm"
 echo
 [ "$failures" -eq 0 ] && echo "every target holds" || echo "$failures targets missed"

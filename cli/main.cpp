@@ -12,6 +12,9 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#ifdef ZEMBRA_EXPORT_HANDOFF
+#include "cli/export_handoff.h"
+#endif
 
 int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "");  // the character set of names; numbers stay in the C form
@@ -75,7 +78,11 @@ int main(int argc, char** argv) {
   if (chosen(build)) return zembra_cli::RunBuild(workbook, output, std::cout, std::cerr);
   if (chosen(show)) return zembra_cli::RunShow(workbook, options, std::cout, std::cerr);
   if (chosen(diff)) return zembra_cli::RunDiff(workbook, other, options, std::cout, std::cerr);
+#ifdef ZEMBRA_EXPORT_HANDOFF
+  if (chosen(exportCommand)) return zembra_cli::HandExportToHelper(argv, std::cerr);
+#else
   if (chosen(exportCommand))
     return zembra_cli::RunExport(workbook, output, options, std::cout, std::cerr);
+#endif
   return zembra_cli::RunCells(workbook, std::cout, std::cerr);
 }

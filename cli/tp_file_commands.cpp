@@ -9,7 +9,7 @@
 
 #include "ExcelReader/source/SatelliteReader.h"
 #include "cli/commands.h"
-#include "cli/xlsxwriter_library.h"
+#include "cli/tp_file_support.h"
 #include "image/FlashInfoDecoder.h"
 #include "platform/codepage.h"
 #include "workbook/table.h"
@@ -34,23 +34,27 @@ std::optional<std::string> ReadWhole(const std::string& path, std::ostream& err)
   return bytes;
 }
 
-std::optional<DecodedImage> Load(const std::string& path, std::ostream& err) {
+}  // namespace
+
+std::optional<DecodedImage> LoadTpFile(const std::string& path, std::ostream& err) {
   const auto bytes = ReadWhole(path, err);
   if (!bytes) return std::nullopt;
   return DecodeFlashInfoImage(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
 }
 
-std::string Charset(const TpFileOptions& options) {
+std::string NamesCharset(const TpFileOptions& options) {
   return options.charset.empty() ? platform::NarrowCharset() : options.charset;
 }
 
-// A name's bytes as UTF-8, decoded from the names' character set.
 std::string NameUtf8(const SatelliteInfo& s, const TpFileOptions& options) {
-  return platform::Utf8FromUtf16(platform::WideFromNarrow(s.sateName(), Charset(options)));
+  return platform::Utf8FromUtf16(platform::WideFromNarrow(s.sateName(), NamesCharset(options)));
 }
-// The same for the terminal, in the locale's character set.
+
+namespace {
+
+// A name in the locale's character set, for the terminal.
 std::string NameForTerminal(const SatelliteInfo& s, const TpFileOptions& options) {
-  return platform::NarrowFromWide(platform::WideFromNarrow(s.sateName(), Charset(options)));
+  return platform::NarrowFromWide(platform::WideFromNarrow(s.sateName(), NamesCharset(options)));
 }
 
 char Polar(const TpInfo& t) { return t.polar() ? 'V' : 'H'; }
@@ -92,13 +96,16 @@ std::string TpJson(const TpInfo& t) {
          "\", \"symbolRate\": " + std::to_string(t.symbolRate()) + "}";
 }
 
-// The TPs of satellite k that lie inside the file.
+}  // namespace
+
 std::pair<std::size_t, std::size_t> TpRange(const DecodedImage& image, std::size_t k) {
   const std::size_t first = std::min<std::size_t>(image.satellites[k].tpIndex(), image.tps.size());
   const std::size_t last =
       std::min<std::size_t>(first + image.satellites[k].tpCount(), image.tps.size());
   return {first, last};
 }
+
+namespace {
 
 // TPs not in any satellite's range.
 std::vector<std::size_t> UnassignedTps(const DecodedImage& image) {
@@ -241,36 +248,11 @@ std::vector<std::pair<std::optional<std::size_t>, std::optional<std::size_t>>> P
   return pairs;
 }
 
-// --- export ----------------------------------------------------------------
-
-// Why a name cannot be written so that the import reads back the same bytes.
-std::optional<std::string> Unrepresentable(const SatelliteInfo& s, const TpFileOptions& options) {
-  const std::string_view bytes = s.sateName();
-  const std::u16string wide = platform::WideFromNarrow(bytes, Charset(options));
-  if (platform::NarrowFromWide(wide, Charset(options)) != bytes) {
-    return "its bytes are no text in " + Charset(options);
-  }
-  const std::string_view trailing = " \t\n\v\f\r";
-  if (!bytes.empty() && trailing.find(bytes.back()) != std::string_view::npos) {
-    return "it ends in white space, which the import drops";
-  }
-  const std::string utf8 = platform::Utf8FromUtf16(wide);
-  for (std::size_t i = 0; i + 7 <= utf8.size(); ++i) {
-    if (utf8[i] == '_' && utf8[i + 1] == 'x' && utf8[i + 6] == '_' &&
-        std::all_of(utf8.begin() + static_cast<long>(i) + 2,
-                    utf8.begin() + static_cast<long>(i) + 6,
-                    [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; })) {
-      return "it holds an escape sequence of the workbook format (_xHHHH_)";
-    }
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 int RunShow(const std::string& tpFile, const TpFileOptions& options, std::ostream& out,
             std::ostream& err) {
-  const auto image = Load(tpFile, err);
+  const auto image = LoadTpFile(tpFile, err);
   if (!image) return kUsageError;
   if (options.json) {
     ShowJson(tpFile, *image, options, out);
@@ -282,8 +264,8 @@ int RunShow(const std::string& tpFile, const TpFileOptions& options, std::ostrea
 
 int RunDiff(const std::string& oldFile, const std::string& newFile, const TpFileOptions& options,
             std::ostream& out, std::ostream& err) {
-  const auto a = Load(oldFile, err);
-  const auto b = a ? Load(newFile, err) : std::nullopt;
+  const auto a = LoadTpFile(oldFile, err);
+  const auto b = a ? LoadTpFile(newFile, err) : std::nullopt;
   if (!a || !b) return kUsageError;
   std::ostringstream changes;
   for (const auto& [i, j] : PairSatellites(*a, *b)) {
@@ -328,69 +310,6 @@ int RunDiff(const std::string& oldFile, const std::string& newFile, const TpFile
     changes << "TPs that belong to no satellite:\n" << freeChanges.str();
   out << changes.str();
   return changes.str().empty() ? kOk : kImportFailed;
-}
-
-int RunExport(const std::string& tpFile, const std::string& workbook, const TpFileOptions& options,
-              std::ostream& out, std::ostream& err) {
-  const auto image = Load(tpFile, err);
-  if (!image) return kUsageError;
-  for (const ImageFinding& f : image->findings) {
-    err << "Warning: offset " << f.offset << ": " << f.message << '\n';
-  }
-  bool representable = true;
-  for (std::size_t k = 0; k < image->satellites.size(); ++k) {
-    if (const auto why = Unrepresentable(image->satellites[k], options)) {
-      err << "Error: the name of satellite " << k + 1 << " cannot be written: " << *why << '\n';
-      representable = false;
-    }
-  }
-  if (!representable) return kImportFailed;
-
-  std::string problem;
-  const XlsxWriterLibrary* xlsx = XlsxWriterLibrary::Get(&problem);
-  if (xlsx == nullptr) {
-    err << "zembra-tp: cannot write workbooks: " << problem << '\n';
-    return kCannotWrite;
-  }
-  lxw_workbook* book = xlsx->workbookNew(workbook.c_str());
-  if (book == nullptr) {
-    err << "zembra-tp: cannot create '" << workbook << "'\n";
-    return kCannotWrite;
-  }
-  lxw_worksheet* sheet = xlsx->addWorksheet(book, "TP file");
-  lxw_row_t row = 0;
-  if (image->satellites.empty()) {
-    // A table with the four columns but no satellite fails the import; an
-    // empty TP file comes from a workbook without such a table.
-    xlsx->writeString(sheet, 0, 0, "This TP file holds no satellite.", nullptr);
-  } else {
-    for (lxw_col_t c = 0; c < 4; ++c) xlsx->writeString(sheet, 0, c, kSatelliteColumns[c], nullptr);
-  }
-  auto writeTp = [&](const TpInfo& t) {
-    ++row;
-    xlsx->writeNumber(sheet, row, 1, t.fre(), nullptr);
-    xlsx->writeNumber(sheet, row, 2, t.symbolRate(), nullptr);
-    xlsx->writeString(sheet, row, 3, t.polar() ? "V" : "H", nullptr);
-  };
-  for (std::size_t j = 0; j < LeadingUnassignedTps(*image); ++j) writeTp(image->tps[j]);
-  for (std::size_t k = 0; k < image->satellites.size(); ++k) {
-    const SatelliteInfo& s = image->satellites[k];
-    ++row;
-    xlsx->writeString(sheet, row, 0, ("#" + NameUtf8(s, options)).c_str(), nullptr);
-    // The image does not keep a satellite's longitude.
-    xlsx->writeString(sheet, row, 1, "unknown", nullptr);
-    xlsx->writeNumber(sheet, row, 2, s.localFre1(), nullptr);
-    xlsx->writeNumber(sheet, row, 3, s.localFre2(), nullptr);
-    const auto [first, last] = TpRange(*image, k);
-    for (std::size_t j = first; j < last; ++j) writeTp(image->tps[j]);
-  }
-  if (xlsx->workbookClose(book) != LXW_NO_ERROR) {
-    err << "zembra-tp: cannot write '" << workbook << "'\n";
-    return kCannotWrite;
-  }
-  out << "Wrote " << workbook << ": " << image->satellites.size() << " satellites, "
-      << row - image->satellites.size() << " TP rows\n";
-  return image->valid() ? kOk : kImportFailed;
 }
 
 }  // namespace zembra_cli

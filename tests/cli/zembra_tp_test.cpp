@@ -142,8 +142,9 @@ TEST_F(ZembraTp, CellsShowsWhatTheImportReads) {
             "4\ttp\t10729.50000000\t22000.00000000\t v \n");
 }
 
-std::pair<int, std::string> RunProgram(const std::string& arguments) {
-  const std::string command = std::string(ZEMBRA_TP) + " " + arguments + " 2>&1";
+std::pair<int, std::string> RunProgram(const std::string& arguments,
+                                       const std::string& program = ZEMBRA_TP) {
+  const std::string command = program + " " + arguments + " 2>&1";
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string output;
   char buffer[256];
@@ -160,6 +161,34 @@ TEST(ZembraTpProgram, VersionHelpAndUsageErrors) {
   EXPECT_EQ(RunProgram("").first, zembra_cli::kUsageError);
   EXPECT_EQ(RunProgram("build only-a-workbook.xlsx").first, zembra_cli::kUsageError);
   EXPECT_EQ(RunProgram("frobnicate").first, zembra_cli::kUsageError);
+}
+
+// The program itself: export runs in a second program (zembra-tp is static,
+// libxlsxwriter is not), and what it writes builds the same TP file again.
+TEST_F(ZembraTp, TheProgramExportsAWorkbookThatBuildsTheSameTpFile) {
+  ASSERT_EQ(Build(kExamples + "/channels.xlsx", Output()), zembra_cli::kOk) << err_.str();
+  const std::string book = (dir_.path() / "exported.xlsx").string();
+  const auto [status, output] = RunProgram("export " + Output() + " -o " + book);
+  ASSERT_EQ(status, zembra_cli::kOk) << output;
+  EXPECT_EQ(output, "Wrote " + book + ": 6 satellites, 88 TP rows\n");
+  const std::string again = (dir_.path() / "again.bin").string();
+  ASSERT_EQ(Build(book, again), zembra_cli::kOk) << err_.str();
+  EXPECT_EQ(ReadFileBytes(again), ReadFileBytes(Output()));
+}
+
+TEST_F(ZembraTp, AnExportWithoutItsHelperProgramFailsWithTheReason) {
+  const fs::path program(ZEMBRA_TP);
+  if (!fs::exists(program.parent_path() / "zembra-tp-export")) GTEST_SKIP() << "no hand-off";
+  ASSERT_EQ(Build(kExamples + "/channels.xlsx", Output()), zembra_cli::kOk) << err_.str();
+  const fs::path alone = dir_.path() / "zembra-tp";
+  fs::copy_file(program, alone);
+  const std::string book = (dir_.path() / "exported.xlsx").string();
+  const auto [status, output] = RunProgram("export " + Output() + " -o " + book, alone.string());
+  EXPECT_EQ(status, zembra_cli::kCannotWrite);
+  EXPECT_NE(output.find("cannot write workbooks: zembra-tp-export is not installed"),
+            std::string::npos)
+      << output;
+  EXPECT_FALSE(fs::exists(book));
 }
 
 }  // namespace
