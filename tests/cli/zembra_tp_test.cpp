@@ -176,6 +176,19 @@ TEST_F(ZembraTp, TheProgramExportsAWorkbookThatBuildsTheSameTpFile) {
   EXPECT_EQ(ReadFileBytes(again), ReadFileBytes(Output()));
 }
 
+// A static zembra-tp reaches glibc's converters for other character sets too.
+TEST_F(ZembraTp, TheProgramShowsNamesInAnotherCharset) {
+  ASSERT_EQ(Build(kExamples + "/channels.xlsx", Output()), zembra_cli::kOk) << err_.str();
+  std::string image = ReadFileBytes(Output());
+  const std::size_t name = image.find("AsiaSat 7");
+  ASSERT_NE(name, std::string::npos);
+  image.replace(name, 2, "\xD6\xD0");  // GBK for U+4E2D
+  std::ofstream(Output(), std::ios::binary | std::ios::trunc) << image;
+  const auto [status, output] = RunProgram("show " + Output() + " --charset GBK");
+  EXPECT_EQ(status, zembra_cli::kOk);
+  EXPECT_NE(output.find("\u4e2diaSat 7\n"), std::string::npos) << output;
+}
+
 TEST_F(ZembraTp, AnExportWithoutItsHelperProgramFailsWithTheReason) {
   const fs::path program(ZEMBRA_TP);
   if (!fs::exists(program.parent_path() / "zembra-tp-export")) GTEST_SKIP() << "no hand-off";
