@@ -13,6 +13,10 @@ namespace zembra_cli {
 
 int HandExportToHelper(char** argv, std::ostream& err) {
   const std::string self = platform::ModuleFileName();
+  if (self.find('/') == std::string::npos) {  // never look in the working folder
+    err << "zembra-tp: cannot write workbooks: the folder of zembra-tp is unknown\n";
+    return kCannotWrite;
+  }
   const std::string folder = self.substr(0, self.rfind('/') + 1);
   // Beside zembra-tp in the build tree; in libexec once installed.
   for (const std::string& helper :
