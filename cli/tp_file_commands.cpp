@@ -6,12 +6,10 @@
 #include <optional>
 #include <sstream>
 
-#include "ExcelReader/source/SatelliteReader.h"
 #include "cli/commands.h"
 #include "cli/tp_file_support.h"
 #include "image/FlashInfoDecoder.h"
 #include "platform/codepage.h"
-#include "workbook/table.h"
 
 namespace zembra_cli {
 namespace {
