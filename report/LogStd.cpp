@@ -229,9 +229,8 @@ void CLogStd::WriteText(const char* message) { WriteEntry(message != nullptr ? m
 
 namespace {
 // Today's report file; the path is built again only when the date changes,
-// as an import may write millions of entries.
+// as an import may write millions of entries. Called with the report lock held.
 const CString& TodaysReportPath() {
-  std::lock_guard<std::recursive_mutex> guard(ReportLock());
   ReportState& state = State();
   if (state.checkLogFolder) {
     state.checkLogFolder = false;
@@ -313,6 +312,5 @@ void ResetReportState(const CString& moduleDirectory) {
   state.moduleDirectory = moduleDirectory;
   state.checkLogFolder = true;
   state.logFolder.clear();
-  state.todaysPath.clear();
 }
 }  // namespace report_testing
